@@ -1,0 +1,40 @@
+# Compiler and linker settings of the product code.
+#
+# Setup.exe must stay small and must not need any DLL beyond the system's own:
+# no exceptions, no RTTI, no MinGW printf (its ANSI stdio pulls in a large
+# formatter), one section per function so the linker drops what is unused,
+# the C++ and GCC runtimes linked statically.
+
+option(SETUP_SANITIZE "Build the native code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(SETUP_FUZZ "Build the native fuzz targets (clang only)" OFF)
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+if(WIN32)
+    set(CMAKE_C_FLAGS_RELEASE "-Os")
+    set(CMAKE_CXX_FLAGS_RELEASE "-Os")
+    # Sources are recorded relative to the tree (logged file names, no build
+    # machine paths in the binary).
+    add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
+    add_compile_definitions(__USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501 WINVER=0x0501)
+    add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(SETUP_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Flags of the code that ships in Setup.exe (not of the test programs).
+function(setup_product_flags target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror
+        $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>
+        -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables)
+endfunction()
+
+# Link settings of Setup.exe and of its test builds.
+function(setup_product_link target)
+    target_link_options(${target} PRIVATE -Wl,--gc-sections $<$<CONFIG:Release>:-s>)
+endfunction()

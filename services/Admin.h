@@ -1,0 +1,14 @@
+// The administrator test and the owner-less message box.
+#pragma once
+
+#include <windows.h>
+
+// String-table entry of the localised "not an administrator" message.
+#define IDS_NOT_ADMINISTRATOR 1
+
+// 1 when the user belongs to the Administrators group, or when the question
+// cannot be asked on this system; 0 when the user is not a member.
+int IsAdministrator();
+
+// MessageBoxA without an owner window.
+int ShowMessage(const char* szText, const char* szCaption, UINT uStyle);

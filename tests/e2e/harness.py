@@ -1,0 +1,256 @@
+"""End-to-end harness: the real Setup.exe under Wine, state -> action -> state.
+
+A scenario lays out a disc folder (the real Setup.exe plus recording stand-ins
+wherever the launcher expects a program), sets the Windows version that Wine
+reports and the system language, runs Setup.exe with a command line, and
+returns its exit code, the messages it logged and what it started.
+
+The paths and the Wine prefix come from CTest through the environment:
+SETUP_EXE, RECORDER_EXE, SYNCTOOL_EXE, BENCH_DIR, WINE_RUN, E2E_WORK.
+"""
+import os
+import re
+import shutil
+import subprocess
+import time
+import unittest
+
+SETUP_EXE = os.environ.get('SETUP_EXE', '')
+RECORDER_EXE = os.environ.get('RECORDER_EXE', '')
+SYNCTOOL_EXE = os.environ.get('SYNCTOOL_EXE', '')
+BENCH_DIR = os.environ.get('BENCH_DIR', '')
+WINE_RUN = os.environ.get('WINE_RUN', '')
+WORK = os.environ.get('E2E_WORK', '/tmp/setup-e2e')
+PREFIX = os.path.join(BENCH_DIR, 'prefix')
+LOG_FILE = os.path.join(PREFIX, 'drive_c', 'windows', 'temp', 'Brivanta.log')
+
+STAMP = re.compile(r'\[(\d\d)/(\d\d)/(\d{4}) (\d\d):(\d\d):(\d\d)\] - ')
+APP_DEFAULTS = r'HKCU\Software\Wine\AppDefaults\Setup.exe'
+
+
+def winpath(path):
+    """The Windows form of a Unix path (Wine maps / to drive Z:)."""
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+def wine(args, env=None, lang=None, timeout=120, check=False, **kwargs):
+    """Runs a Windows program in the bench prefix; returns CompletedProcess."""
+    full_env = dict(os.environ)
+    full_env.update(env or {})
+    if lang:
+        full_env['LC_ALL'] = lang
+    result = subprocess.run([WINE_RUN, BENCH_DIR] + list(args), env=full_env, timeout=timeout,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kwargs)
+    if check and result.returncode != 0:
+        raise AssertionError(f'{args} failed: {result.returncode} {result.stderr!r}')
+    return result
+
+
+_current_version = ['unset']
+
+
+def set_windows_version(version):
+    """Makes Wine report `version` (winxp, win2k, ...) to Setup.exe; None: default."""
+    if _current_version[0] == version:
+        return
+    if version is None:
+        wine(['reg', 'delete', APP_DEFAULTS, '/v', 'Version', '/f'])
+    else:
+        wine(['reg', 'add', APP_DEFAULTS, '/v', 'Version', '/d', version, '/f'], check=True)
+    _current_version[0] = version
+
+
+def parse_log(text):
+    """Splits the log into (stamp, message) pairs; the message keeps its line feeds."""
+    text = text.replace('\r\n', '\n')
+    entries = []
+    positions = [m for m in STAMP.finditer(text) if m.start() == 0 or text[m.start() - 1] == '\n']
+    for i, match in enumerate(positions):
+        end = positions[i + 1].start() if i + 1 < len(positions) else len(text)
+        entries.append((match.group(0), text[match.end():end]))
+    if positions and positions[0].start() != 0:
+        raise AssertionError('log does not start with a stamp: %r' % text[:80])
+    return entries
+
+
+class Record:
+    """One start of a recording stand-in."""
+
+    def __init__(self, fields):
+        self.pid, self.path, self.cmdline, self.cwd, show = fields
+        self.show = int(show)
+        self.ended = False
+
+    @property
+    def params(self):
+        """The command line after the program's own (quoted or bare) path."""
+        line = self.cmdline
+        if line.startswith('"'):
+            rest = line[line.index('"', 1) + 1:]
+        else:
+            rest = line[len(line.split(' ')[0]):]
+        return rest[1:] if rest.startswith(' ') else rest
+
+    def __repr__(self):
+        return f'Record({self.path!r}, {self.cmdline!r}, cwd={self.cwd!r}, show={self.show})'
+
+
+def read_records(path):
+    starts, messages = [], []
+    by_pid = {}
+    if not os.path.exists(path):
+        return starts, messages
+    with open(path, encoding='latin-1') as f:
+        for line in f.read().splitlines():
+            fields = line.split('\t')
+            if fields[0] == 'start' and len(fields) == 6:
+                record = Record(fields[1:])
+                starts.append(record)
+                by_pid[record.pid] = record
+            elif fields[0] == 'end' and fields[1] in by_pid:
+                by_pid[fields[1]].ended = True
+            elif fields[0] == 'msg':
+                messages.append(tuple(fields[1:]))
+    return starts, messages
+
+
+class Run:
+    """What one run of Setup.exe left behind."""
+
+    def __init__(self, exit_code, entries, started, messages, seconds):
+        self.exit_code = exit_code
+        self.entries = entries
+        self.log = [message for _, message in entries]
+        self.started = started
+        self.messages = messages
+        self.seconds = seconds
+
+    def __repr__(self):
+        return f'Run(exit={self.exit_code}, log={self.log!r}, started={self.started!r})'
+
+
+class Disc:
+    """A disc folder with the real Setup.exe at its root."""
+
+    def __init__(self, name, launcher_name='Setup.exe'):
+        self.root = os.path.join(WORK, name)
+        shutil.rmtree(self.root, ignore_errors=True)
+        os.makedirs(self.root)
+        self.launcher = os.path.join(self.root, launcher_name)
+        shutil.copy(SETUP_EXE, self.launcher)
+        self.record_file = os.path.join(WORK, name + '.record')
+        if os.path.exists(self.record_file):
+            os.remove(self.record_file)
+
+    def path(self, relative):
+        return os.path.join(self.root, *relative.replace('\\', '/').split('/'))
+
+    def win(self, relative=''):
+        return winpath(self.path(relative)) if relative else winpath(self.root)
+
+    def folder(self, relative):
+        os.makedirs(self.path(relative), exist_ok=True)
+        return self.path(relative)
+
+    def file(self, relative, text=''):
+        target = self.path(relative)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        with open(target, 'w', encoding='latin-1', newline='') as f:
+            f.write(text)
+        return target
+
+    def program(self, relative, **behaviour):
+        """A recording stand-in at `relative`; behaviour goes to its .rec file."""
+        target = self.path(relative)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copy(RECORDER_EXE, target)
+        if behaviour:
+            lines = ['[rec]'] + [f'{key}={value}' for key, value in behaviour.items()]
+            with open(target + '.rec', 'w', newline='') as f:
+                f.write('\r\n'.join(lines) + '\r\n')
+        return target
+
+    def batch(self, relative):
+        """A batch file that records its own start like a stand-in does."""
+        line = '@echo start\t%RANDOM%\t%~f0\t%~f0 %*\t%CD%\t-1>>"%RECORD_FILE%"\r\n'
+        return self.file(relative, line)
+
+    def ini(self, sections):
+        """Writes Setup.ini from {section: {key: value}}."""
+        lines = []
+        for section, values in sections.items():
+            lines.append(f'[{section}]')
+            lines += [f'{key}={value}' for key, value in values.items()]
+        return self.file('Setup.ini', '\r\n'.join(lines) + '\r\n')
+
+
+def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, env=None,
+              settle=True, timeout=120, wait_for_end=True):
+    """Runs the disc's Setup.exe and collects the outcome.
+
+    drive: a letter to map to the disc root; Setup.exe is then run as <drive>:\\Setup.exe.
+    settle: wait until every program that the run started has recorded its start
+    (and, with wait_for_end, its end) before reading the records.
+    """
+    set_windows_version(version)
+    if os.path.exists(LOG_FILE):
+        os.remove(LOG_FILE)
+    exe = disc.win(os.path.basename(disc.launcher))
+    link = None
+    if drive:
+        link = os.path.join(PREFIX, 'dosdevices', drive.lower() + ':')
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(disc.root, link)
+        exe = drive.upper() + ':\\' + os.path.basename(disc.launcher)
+    run_env = {'RECORD_FILE': winpath(disc.record_file)}
+    run_env.update(env or {})
+    args = [exe] + ([cmdline] if cmdline else [])
+    started_at = time.monotonic()
+    try:
+        # Setup.exe receives the command line as Wine rebuilds it from argv:
+        # tests pass one argument and avoid characters that need quoting.
+        result = wine(args, env=run_env, lang=lang, timeout=timeout, cwd=WORK)
+    finally:
+        if link:
+            os.remove(link)
+    seconds = time.monotonic() - started_at
+    log_text = ''
+    if os.path.exists(LOG_FILE):
+        with open(LOG_FILE, encoding='latin-1', newline='') as f:
+            log_text = f.read()
+    entries = parse_log(log_text)
+    launched = sum(1 for _, m in entries if m.startswith('LaunchCmdline::Launching '))
+    deadline = time.monotonic() + 20
+    while settle and time.monotonic() < deadline:
+        started, _ = read_records(disc.record_file)
+        if len(started) >= launched and (not wait_for_end or all(
+                r.ended or r.pid.startswith('%') or not r.path.lower().endswith('.exe')
+                for r in started)):
+            break
+        time.sleep(0.05)
+    started, messages = read_records(disc.record_file)
+    return Run(result.returncode, entries, started, messages, seconds)
+
+
+class SetupTestCase(unittest.TestCase):
+    """Base of the end-to-end scenarios."""
+
+    maxDiff = None
+
+    def disc(self, launcher_name='Setup.exe'):
+        return Disc(self.id().split('.', 1)[1].replace('.', '_'), launcher_name)
+
+    def assertLaunched(self, run, path, params='', show=1, cwd=None):
+        """Exactly one program started: `path` (relative to the disc or absolute)."""
+        self.assertEqual(1, len(run.started), run)
+        record = run.started[0]
+        self.assertEqual(path.lower(), record.path.lower(), run)
+        self.assertEqual(params, record.params, run)
+        self.assertEqual(show, record.show, run)
+        if cwd is not None:
+            self.assertEqual(cwd.lower(), record.cwd.lower(), run)
+
+    def assertNothingLaunched(self, run):
+        self.assertEqual([], run.started, run)
+        self.assertFalse([m for m in run.log if m.startswith('LaunchCmdline::Launching')], run)
