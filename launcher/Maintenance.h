@@ -7,7 +7,7 @@
 // needs it (the bEngineStale flag).
 int CheckEngineFreshness(int bEngineUpdateFound);
 
-// Step 13: on Windows 2000 and later NT versions, 0 when the user is not an
+// Step 13 (AdminGate.cpp): on Windows 2000 and later NT versions, 0 when the user is not an
 // administrator (after showing the localised message); 1 to go on.
 int PassAdministratorGate(HINSTANCE hInstance, int nOsCode);
 

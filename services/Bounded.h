@@ -13,3 +13,13 @@ const int32_t BOUNDED_E_INSUFFICIENT_BUFFER = static_cast<int32_t>(0x8007007A); 
 // and terminated (BOUNDED_E_INSUFFICIENT_BUFFER). A capacity of 0 or above
 // 0x7FFFFFFF leaves the destination untouched (BOUNDED_E_INVALIDARG).
 int32_t CopyStringBounded(char* szDest, uint32_t cchDest, const char* szSource);
+
+// Size of the work buffer that a settings value is first read into.
+const uint32_t SETTINGS_WORK_SIZE = 39000;
+
+// Hands a settings value from the zero-filled work buffer (cbWork bytes) to
+// the caller's buffer of *pcchCapacity characters. A value shorter than the
+// capacity is copied with the zero bytes after it (up to the capacity) and
+// gives 1. A longer one leaves a terminated cut copy (at most capacity - 1
+// characters), stores its length in *pcchCapacity and gives 0.
+int CopyProfileValue(const char* pWork, uint32_t cbWork, char* szDest, uint32_t* pcchCapacity);

@@ -1,0 +1,3 @@
+#include "launcher/Maintenance.h"
+
+int PassAdministratorGate(HINSTANCE, int) { return 1; }

@@ -1,0 +1,3 @@
+#include "process/KillEngine.h"
+
+void KillEngineProcesses() {}
