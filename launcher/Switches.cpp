@@ -5,6 +5,8 @@
 
 int FindSwitch(const char* szCommandLine, const char* szKeyword, PFN_IS_LEAD_BYTE pfnIsLeadByte)
 {
+    if (*szKeyword == '\0')
+        return 1; // the empty text occurs in every command line, the empty one too
     char szLower[PATH_SIZE];
     CopyStringBounded(szLower, PATH_SIZE, szCommandLine);
 

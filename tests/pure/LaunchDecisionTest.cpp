@@ -69,6 +69,7 @@ TEST(FindSwitch, LowerCasedSubstringAtCharacterBoundaries)
     EXPECT_FALSE(FindSwitch("/lang=deu", "dm5", NoLeadBytes));
     EXPECT_FALSE(FindSwitch("", "/", NoLeadBytes));
     EXPECT_TRUE(FindSwitch("abc", "", NoLeadBytes));
+    EXPECT_TRUE(FindSwitch("", "", NoLeadBytes));
 
     // Only the first 259 characters are searched.
     std::string line(258, 'x');
