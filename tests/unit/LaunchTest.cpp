@@ -124,7 +124,8 @@ template <typename Fn> DWORD Timed(Fn fn)
     return GetTickCount() - dwStart;
 }
 
-std::set<DWORD> ProcessesNamed(const char* szExeName)
+// The processes named szExeName that this test program started.
+std::set<DWORD> ChildProcessesNamed(const char* szExeName)
 {
     std::set<DWORD> pids;
     HANDLE          hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -132,7 +133,7 @@ std::set<DWORD> ProcessesNamed(const char* szExeName)
     entry.dwSize              = sizeof(entry);
     for (BOOL bMore = Process32First(hSnapshot, &entry); bMore; bMore = Process32Next(hSnapshot, &entry))
     {
-        if (lstrcmpiA(entry.szExeFile, szExeName) == 0)
+        if (lstrcmpiA(entry.szExeFile, szExeName) == 0 && entry.th32ParentProcessID == GetCurrentProcessId())
             pids.insert(entry.th32ProcessID);
     }
     CloseHandle(hSnapshot);
@@ -247,11 +248,13 @@ TEST_F(LaunchTest, AnExistingFolderIsHandedToTheShell)
     const std::string folder = m_folder + "\\Install";
     CreateDirectoryA(folder.c_str(), nullptr);
 
-    // Wine opens a folder with a new explorer.exe; the ones this test starts
-    // are ended again below.
-    const std::set<DWORD> before  = ProcessesNamed("explorer.exe");
+    // Wine opens a folder with a new explorer.exe; the one this test starts
+    // is ended again below (never the desktop's own explorer).
+    const std::set<DWORD> before  = ChildProcessesNamed("explorer.exe");
     const int             nResult = LaunchCmdline(folder.c_str(), nullptr, 0, SW_HIDE);
-    for (DWORD dwPid : ProcessesNamed("explorer.exe"))
+    const std::set<DWORD> after   = ChildProcessesNamed("explorer.exe");
+    EXPECT_EQ(before.size() + 1, after.size()) << "the shell opened the folder";
+    for (DWORD dwPid : after)
     {
         if (before.count(dwPid) != 0)
             continue;
