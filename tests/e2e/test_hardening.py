@@ -65,19 +65,23 @@ class LongInputTest(SetupTestCase):
                 expected = value if length == 259 else f'/s /f1"{disc.win()}\\Dusmara"'
                 self.assertLaunched(run, disc.win('Dusmara/setup.exe'), expected)
 
-    def test_launcher_folder_near_the_path_limit(self):
-        # The launcher's own path is 259 characters: the longest Windows runs.
-        base = os.path.join(WORK, 'deep')
-        room = 259 - len(winpath(base)) - len('\\Setup.exe')
+    @staticmethod
+    def deep_disc(launcher_length):
+        """A disc whose launcher path (Windows form) has launcher_length characters."""
+        base = os.path.join(WORK, f'deep{launcher_length}')
+        room = launcher_length - len(winpath(base)) - len('\\Setup.exe')
         parts = []
         while room > 0:
             part = 'd' * min(room - 1, 60)
             parts.append(part)
             room -= len(part) + 1
-        name = os.path.join('deep', *parts)
-        disc = Disc(name)
+        return Disc(os.path.join(f'deep{launcher_length}', *parts))
+
+    def test_launcher_path_at_the_limit(self):
+        # 259 characters: the longest path Windows runs a program from.
+        disc = self.deep_disc(259)
         self.assertEqual(259, len(disc.win('Setup.exe')))
-        disc.program('Dusmara/setup.exe')
+        disc.folder('Dusmara')
         disc.batch('Install/instenu.bat')
 
         # ".\Install" has a full path longer than its 255 characters: nothing starts.
@@ -92,9 +96,16 @@ class LongInputTest(SetupTestCase):
         self.assertIn('Silent parameters too long, nothing launched\n', run.log)
         self.assertNothingLaunched(run)
 
-        # Relative paths still work.
+    def test_product_path_at_the_limit(self):
+        # The product's setup program has a full path of 259 characters.
+        disc = self.deep_disc(259 - len('\\Dusmara\\setup.exe') + len('\\Setup.exe'))
+        disc.program('Dusmara/setup.exe')
+        self.assertEqual(259, len(disc.win('Dusmara/setup.exe')))
         run = run_setup(disc, '/dusmara')
+        self.assertEqual(0, run.exit_code)
         self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+        run = run_setup(disc)
+        self.assertEqual(['Last\n', 'LaunchCmdline::Launching .\\Dusmara\\setup.exe \n'], run.log[-2:])
 
 
 if __name__ == '__main__':
