@@ -137,8 +137,9 @@ std::string LogMessages(const std::string& path)
     return result;
 }
 
-// Wine answers GetProcessHandleCount with 0, so the handle table is walked: handle values are multiples of 4, and
-// GetHandleInformation succeeds exactly for the open ones.
+// Wine answers GetProcessHandleCount with 0, so the handle table is walked:
+// handle values are multiples of 4, and GetHandleInformation succeeds exactly
+// for the open ones.
 DWORD HandleCount()
 {
     DWORD dwCount = 0;
