@@ -3,7 +3,13 @@
 // Appends one line to the file named by the RECORD_FILE environment variable:
 //   start <TAB> pid <TAB> own path <TAB> command line <TAB> current directory <TAB> show state
 // where the show state is STARTUPINFO.wShowWindow, or -1 when the starter gave none,
-// and "end <TAB> pid" when it ends by itself.
+// and "end <TAB> pid" when it ends by itself. Each of these two lines is followed by
+//   time <TAB> pid <TAB> start | end <TAB> performance counter <TAB> system time
+// taken the moment WinMain was entered or left: QueryPerformanceCounter (one clock for
+// every process of the machine, so it compares with a starter's own readings) and the
+// system time in 100 ns units since 1601 (UTC, precise where the system offers it,
+// comparable with the Unix clock under Wine). The benchmark measures launch latency
+// with these.
 //
 // Optional behaviour comes from "<own path>.rec", an INI file with section [rec]:
 //   sleep=<ms>         stay alive this long (with windows: then end by itself)
@@ -13,6 +19,7 @@
 //   exitcode=<n>       the process exit code
 // Messages that its windows receive are recorded as
 //   msg <TAB> pid <TAB> window index <TAB> WM_QUERYENDSESSION | WM_CLOSE
+#include <inttypes.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -23,6 +30,36 @@ namespace {
 char g_szRecordFile[MAX_PATH];
 bool g_bIgnoreClose = false;
 int  g_nOpenWindows = 0;
+
+// The "time" line of an event, read at once and written later with its record line.
+struct TimeStamp
+{
+    LARGE_INTEGER liCounter;
+    ULONGLONG     ullSystemTime;
+};
+
+TimeStamp TakeTimeStamp()
+{
+    typedef VOID(WINAPI * PFN_GET_SYSTEM_TIME)(LPFILETIME);
+    // GetSystemTimePreciseAsFileTime exists from Windows 8 on; Wine has it.
+    PFN_GET_SYSTEM_TIME pfnGetTime = reinterpret_cast<PFN_GET_SYSTEM_TIME>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    TimeStamp stamp;
+    QueryPerformanceCounter(&stamp.liCounter);
+    FILETIME ft;
+    if (pfnGetTime != nullptr)
+        pfnGetTime(&ft);
+    else
+        GetSystemTimeAsFileTime(&ft);
+    stamp.ullSystemTime = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return stamp;
+}
+
+void FormatTimeLine(char* szLine, size_t cbLine, const char* szEvent, const TimeStamp& stamp)
+{
+    snprintf(szLine, cbLine, "time\t%lu\t%s\t%" PRId64 "\t%" PRIu64 "\n", GetCurrentProcessId(), szEvent,
+             static_cast<int64_t>(stamp.liCounter.QuadPart), static_cast<uint64_t>(stamp.ullSystemTime));
+}
 
 void AppendRecord(const char* szLine)
 {
@@ -103,6 +140,7 @@ void OpenWindows(const char* szList)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    const TimeStamp startStamp = TakeTimeStamp();
     GetEnvironmentVariableA("RECORD_FILE", g_szRecordFile, MAX_PATH);
 
     char szSelf[MAX_PATH];
@@ -115,10 +153,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     int nShow = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : -1;
 
     const char* szCmdLine = GetCommandLineA();
-    size_t      cbLine    = strlen(szSelf) + strlen(szCmdLine) + strlen(szCwd) + 64;
+    size_t      cbLine    = strlen(szSelf) + strlen(szCmdLine) + strlen(szCwd) + 128;
     char*       szLine    = static_cast<char*>(malloc(cbLine));
-    snprintf(szLine, cbLine, "start\t%lu\t%s\t%s\t%s\t%d\n", GetCurrentProcessId(), szSelf,
-             szCmdLine, szCwd, nShow);
+    int         nLength   = snprintf(szLine, cbLine, "start\t%lu\t%s\t%s\t%s\t%d\n", GetCurrentProcessId(),
+                                     szSelf, szCmdLine, szCwd, nShow);
+    FormatTimeLine(szLine + nLength, cbLine - nLength, "start", startStamp);
     AppendRecord(szLine);
     free(szLine);
 
@@ -161,8 +200,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Sleep(dwSleep);
     }
 
-    char szEnd[64];
-    snprintf(szEnd, sizeof(szEnd), "end\t%lu\n", GetCurrentProcessId());
+    const TimeStamp endStamp = TakeTimeStamp();
+    char szEnd[128];
+    int  nEndLength = snprintf(szEnd, sizeof(szEnd), "end\t%lu\n", GetCurrentProcessId());
+    FormatTimeLine(szEnd + nEndLength, sizeof(szEnd) - nEndLength, "end", endStamp);
     AppendRecord(szEnd);
     return nExitCode;
 }
