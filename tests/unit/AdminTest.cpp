@@ -12,6 +12,7 @@
 #include "TestSupport.h"
 #include "launcher/Maintenance.h"
 #include "services/Admin.h"
+#include "services/SystemLibrary.h"
 
 namespace {
 
@@ -61,6 +62,15 @@ TEST(IsAdministratorTest, AnswersAsTheMembershipTestAllows)
         EXPECT_EQ("", LogMessages(log));
     }
     SetEnvironmentVariableA("FAKE_ADVAPI_MODE", nullptr);
+}
+
+TEST(IsAdministratorTest, AdvapiLoadsFromTheSystemFolderByItsBareName)
+{
+    // "advapi32" has no extension: the loader adds ".dll" to the full path.
+    HMODULE hAdvapi = LoadSystemLibrary("advapi32");
+    ASSERT_NE(nullptr, hAdvapi);
+    EXPECT_NE(nullptr, GetProcAddress(hAdvapi, "CheckTokenMembership"));
+    FreeLibrary(hAdvapi);
 }
 
 // What a watcher thread saw of the message box before it pressed OK.

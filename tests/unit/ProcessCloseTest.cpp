@@ -159,6 +159,7 @@ TEST_F(ProcessCloseTest, PrivilegeFailuresAreLoggedAndTheCloseGoesOn)
             EXPECT_TRUE(killer.CloseProcess(engine.ProcessId(), TRUE));
         }
         EXPECT_EQ(nHandles, CountOwnHandles());
+        EXPECT_EQ(nullptr, GetModuleHandleA(c.szLibrary));
         EXPECT_TRUE(engine.WaitForEnd(2000));
         EXPECT_EQ(c.szLog, LogMessages(log));
     }

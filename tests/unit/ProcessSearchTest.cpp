@@ -95,8 +95,10 @@ TEST_F(ProcessSearchTest, PsapiWithoutOneFunctionFindsNothingAndCallsNothing)
     override.Map("PSAPI.DLL", "partialpsapi.dll");
     SetEnvironmentVariableA("PARTIAL_PSAPI_CALLS", nullptr);
 
-    CPsapiProcessApi api;
-    EXPECT_FALSE(api.m_bReady);
+    {
+        CPsapiProcessApi api;
+        EXPECT_FALSE(api.m_bReady);
+    }
     DWORD dwFound = 0xDEADBEEF;
     EXPECT_FALSE(FindProcessByModule("IKernel.exe", &dwFound));
     EXPECT_EQ(0xDEADBEEFu, dwFound);
@@ -106,6 +108,8 @@ TEST_F(ProcessSearchTest, PsapiWithoutOneFunctionFindsNothingAndCallsNothing)
         EXPECT_EQ("PSAPI.DLL", name);
     char szCalls[256] = {};
     EXPECT_EQ(0u, GetEnvironmentVariableA("PARTIAL_PSAPI_CALLS", szCalls, sizeof(szCalls))) << szCalls;
+    // Each back-end released its library again.
+    EXPECT_EQ(nullptr, GetModuleHandleA("partialpsapi.dll"));
     EXPECT_EQ("", LogMessages(m_log));
 }
 
