@@ -34,6 +34,9 @@ int IsMemberOf(PSID pGroup)
 
 int IsAdministrator()
 {
+    // The process token is opened only to see that the process may look at
+    // its security at all; the membership test itself asks about the
+    // calling thread's token.
     HANDLE hToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_READ, &hToken))
     {
