@@ -43,10 +43,10 @@ TEST(IsAdministratorTest, AnswersAsTheMembershipTestAllows)
         if (c.szLibrary != nullptr)
             override.Map("advapi32", c.szLibrary);
 
-        const int nHandles = CountOwnHandles();
+        const DWORD nHandles = HandleCount();
         EXPECT_EQ(c.nExpected, IsAdministrator());
         EXPECT_EQ(c.nExpected, IsAdministrator());
-        EXPECT_EQ(nHandles, CountOwnHandles()) << "the token or the library was not released";
+        EXPECT_EQ(nHandles, HandleCount()) << "the token or the library was not released";
 
         // Looked up afresh on every call, and released again each time.
         EXPECT_EQ((std::vector<std::string>{"advapi32", "advapi32"}), override.Asked());

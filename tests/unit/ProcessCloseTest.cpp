@@ -152,13 +152,13 @@ TEST_F(ProcessCloseTest, PrivilegeFailuresAreLoggedAndTheCloseGoesOn)
         SetEnvironmentVariableA("FAKE_ADVAPI_MODE", c.szMode);
         CStandIn engine(m_folder, "IKernel.exe", "sleep=60000");
 
-        const int nHandles = CountOwnHandles();
+        const DWORD nHandles = HandleCount();
         {
             CProcessKiller killer;
             EXPECT_EQ(strcmp(c.szLibrary, "fakeadvapi.dll") == 0, killer.m_bReady != FALSE);
             EXPECT_TRUE(killer.CloseProcess(engine.ProcessId(), TRUE));
         }
-        EXPECT_EQ(nHandles, CountOwnHandles());
+        EXPECT_EQ(nHandles, HandleCount());
         EXPECT_EQ(nullptr, GetModuleHandleA(c.szLibrary));
         EXPECT_TRUE(engine.WaitForEnd(2000));
         EXPECT_EQ(c.szLog, LogMessages(log));
@@ -176,10 +176,10 @@ TEST_F(ProcessCloseTest, ClosingReleasesWhatItTakes)
     for (const char* szBehaviour : {"windows=visible\nsleep=60000", "sleep=60000"})
     {
         CStandIn  engine(m_folder, "IKernel.exe", szBehaviour, strstr(szBehaviour, "windows") ? 1 : 0);
-        const int nHandles = CountOwnHandles();
+        const DWORD nHandles = HandleCount();
         EXPECT_TRUE(CProcessKiller().CloseProcess(engine.ProcessId(), TRUE));
         EXPECT_TRUE(CProcessKiller().CloseProcess(0x7FFFFFF0, TRUE));
-        EXPECT_EQ(nHandles, CountOwnHandles()) << szBehaviour;
+        EXPECT_EQ(nHandles, HandleCount()) << szBehaviour;
     }
 }
 

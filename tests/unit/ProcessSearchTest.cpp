@@ -195,7 +195,7 @@ TEST_F(ProcessSearchTest, ListsAndSearchesReleaseWhatTheyTake)
         CLibraryOverride override;
         if (bToolhelp)
             override.Map("PSAPI.DLL", "");
-        const int nHandles = CountOwnHandles();
+        const DWORD nHandles = HandleCount();
         {
             CProcessList processes;
             CModuleList  modules(engine.ProcessId());
@@ -203,7 +203,7 @@ TEST_F(ProcessSearchTest, ListsAndSearchesReleaseWhatTheyTake)
             EXPECT_TRUE(FindProcessByModule("IKernel.exe", &dwFound));
             EXPECT_FALSE(FindProcessByModule("nosuch.exe", &dwFound));
         }
-        EXPECT_EQ(nHandles, CountOwnHandles()) << (bToolhelp ? "Toolhelp" : "PSAPI");
+        EXPECT_EQ(nHandles, HandleCount()) << (bToolhelp ? "Toolhelp" : "PSAPI");
     }
 }
 

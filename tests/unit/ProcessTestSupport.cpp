@@ -7,25 +7,6 @@
 
 namespace {
 
-// SystemHandleInformation (16) of NtQuerySystemInformation.
-struct SystemHandleEntry
-{
-    ULONG  OwnerPid;
-    BYTE   ObjectType;
-    BYTE   HandleFlags;
-    USHORT HandleValue;
-    PVOID  ObjectPointer;
-    ULONG  AccessMask;
-};
-
-struct SystemHandleTable
-{
-    ULONG             Count;
-    SystemHandleEntry Handles[1];
-};
-
-typedef LONG(WINAPI* PFN_QUERY_SYSTEM_INFORMATION)(ULONG, PVOID, ULONG, PULONG);
-
 std::map<std::string, std::string> g_libraries;
 std::vector<std::string>           g_asked;
 PFN_LOAD_SYSTEM_LIBRARY            g_pfnPreviousLoader = nullptr;
@@ -49,23 +30,6 @@ HMODULE LoadOverridden(const char* szName)
 }
 
 } // namespace
-
-int CountOwnHandles()
-{
-    PFN_QUERY_SYSTEM_INFORMATION pfnQuery = reinterpret_cast<PFN_QUERY_SYSTEM_INFORMATION>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    std::vector<char> buffer(1 << 16);
-    ULONG             cbNeeded = 0;
-    // STATUS_INFO_LENGTH_MISMATCH: grow and ask again.
-    while (pfnQuery(16, buffer.data(), static_cast<ULONG>(buffer.size()), &cbNeeded) == static_cast<LONG>(0xC0000004))
-        buffer.resize(buffer.size() * 2);
-    const SystemHandleTable* pTable = reinterpret_cast<const SystemHandleTable*>(buffer.data());
-    int nCount = 0;
-    for (ULONG i = 0; i < pTable->Count; ++i)
-        if (pTable->Handles[i].OwnerPid == GetCurrentProcessId())
-            ++nCount;
-    return nCount;
-}
 
 CLibraryOverride::CLibraryOverride()
 {

@@ -1,6 +1,6 @@
 // Helpers of the process, privilege and administrator tests: running
-// stand-in programs under chosen names, handing the launcher test libraries
-// through the system library loader, and counting the test's own handles.
+// stand-in programs under chosen names, and handing the launcher test
+// libraries through the system library loader.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +8,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-// The number of handles this process holds. Wine 8's GetProcessHandleCount
-// always reports 0, so the count comes from the system's handle table.
-int CountOwnHandles();
 
 // While it lives, LoadSystemLibrary loads the names it was given from test
 // libraries (or fails for an empty path), and every other name as before.
