@@ -27,8 +27,8 @@
 
 // The update program under a root folder (%s) of the disc, relative to the
 // launcher's folder, and how it is run: silently, waited for.
-#define ENGINE_UPDATE_PROGRAM_FORMAT ".\\%s\\IKernelUpdate\\Setup.exe"
-#define ENGINE_UPDATE_PARAMETERS     "-s"
+#define ENGINE_UPDATE_PROGRAM    ".\\%s\\IKernelUpdate\\Setup.exe"
+#define ENGINE_UPDATE_PARAMETERS "-s"
 
 // The root folders the update program is run from.
 #define ENGINE_UPDATE_ROOT_APPINST  "AppInst"

@@ -85,7 +85,7 @@ int IsEngineUpdateNeeded()
 int UpdateEngine(const char* szRoot)
 {
     char szProgram[MAX_PATH];
-    const int bProgramFits = FormatBounded(szProgram, MAX_PATH, ENGINE_UPDATE_PROGRAM_FORMAT, szRoot) < MAX_PATH;
+    const int bProgramFits = FormatBounded(szProgram, MAX_PATH, ENGINE_UPDATE_PROGRAM, szRoot) < MAX_PATH;
 
     char szEngineFolder[MAX_PATH];
     const int bKernelFits =

@@ -3,18 +3,7 @@
 // folder, the current directory.
 #pragma once
 
-#include <windows.h>
-
-struct ProductLocation
-{
-    char szProductFolder[MAX_PATH]; // ".\Dusmara\", "AppInst\" or empty
-    char szProductName[MAX_PATH];   // "Dusmara", or empty
-    char szEngineRoot[MAX_PATH];    // "TechSupt", ".\Talvenor" or ".\AppInst"
-    char szSetupProgram[MAX_PATH];  // the product setup program to start
-    int  bSetupFound;               // the plain probe found szSetupProgram
-    char szEngineUpdateProbe[MAX_PATH]; // ".\<root>\IKernelUpdate\Setup.exe"
-    int  bEngineUpdateFound;        // the engine update program exists
-};
+#include "launcher/ProductTable.h"
 
 // Step 10: the first product folder of the table that exists.
 void ResolveProductFolder(ProductLocation& location);

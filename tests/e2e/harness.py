@@ -193,8 +193,9 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
     (and, with wait_for_end, its end) before reading the records.
     """
     set_windows_version(version)
-    if os.path.exists(LOG_FILE):
-        os.remove(LOG_FILE)
+    for stale in (LOG_FILE, disc.record_file):
+        if os.path.exists(stale):
+            os.remove(stale)
     exe = disc.win(os.path.basename(disc.launcher))
     link = None
     if drive:
@@ -225,8 +226,7 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
     while settle and time.monotonic() < deadline:
         started, _ = read_records(disc.record_file)
         if len(started) >= launched and (not wait_for_end or all(
-                r.ended or r.pid.startswith('%') or not r.path.lower().endswith('.exe')
-                for r in started)):
+                r.ended or not r.path.lower().endswith('.exe') for r in started)):
             break
         time.sleep(0.05)
     started, messages = read_records(disc.record_file)

@@ -123,7 +123,7 @@ TEST(Log, DropsLinesItCannotWriteAndNothingElseChanges)
 TEST(Log, WritersInSeveralProcessesLeaveOnlyWholeLines)
 {
     std::string path = UseTestLog("shared");
-    const int   kWriters = 4, kLines = 100;
+    const int   kWriters = 8, kLines = 200;
     std::vector<HANDLE> processes;
     for (int i = 0; i < kWriters; ++i)
     {

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs what building and testing Setup.exe needs on Debian 12, when it is
+# missing. Needs root for apt-get; without root it only says what to install.
+set -u
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
+          wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev"
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+if [ "$(id -u)" != 0 ]; then
+    echo "Missing packages:$missing" >&2
+    echo "Install them as root: apt-get update && apt-get install -y$missing" >&2
+    exit 1
+fi
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q >/dev/null && apt-get install -y -q $missing >/dev/null

@@ -1,0 +1,276 @@
+"""Launch selection end to end: every row of the decision table and the
+edge cases of product folder and setup program resolution."""
+import os
+import subprocess
+import time
+import unittest
+
+from harness import (BENCH_DIR, LOG_FILE, WINE_RUN, SetupTestCase, run_setup, set_windows_version, wine,
+                     winpath)
+
+LOG_START = 'Entering Setup launcher\n\n'
+NO_UPDATE = 'IkernelUpdate not found in .\\TechSupt\\IKernelUpdate\\Setup.exe\n'
+
+
+def launching(program, params=''):
+    return f'LaunchCmdline::Launching {program} {params}\n'
+
+
+class CommandLineModeTest(SetupTestCase):
+
+    def product_disc(self):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        disc.program('AppInst/setup.exe')
+        return disc
+
+    def test_silent_installation_waits_for_the_setup_program(self):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe', sleep=2000)
+        run = run_setup(disc, '/s', settle=False)
+        self.assertEqual(0, run.exit_code)
+        params = f'/s /f1"{disc.win()}\\Dusmara"'
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'), params)
+        self.assertTrue(run.started[0].ended, 'the launcher returned before the installation ended')
+        self.assertGreaterEqual(run.seconds, 2.0)
+        self.assertEqual([LOG_START, NO_UPDATE, launching('.\\Dusmara\\setup.exe', params)], run.log)
+
+    def test_keywords_are_found_in_the_lower_cased_command_line(self):
+        for cmdline, program in (('/S', 'Dusmara/setup.exe'), ('/setup', 'Dusmara/setup.exe'),
+                                 ('/WebRelease', 'AppInst/setup.exe'), ('/dusmara', 'Dusmara/setup.exe'),
+                                 ('/DM5', 'Dusmara/setup.exe')):
+            with self.subTest(cmdline):
+                disc = self.product_disc()
+                run = run_setup(disc, cmdline)
+                self.assertEqual(0, run.exit_code)
+                params = f'/s /f1"{disc.win()}\\Dusmara"' if cmdline.lower().startswith('/s') else ''
+                self.assertLaunched(run, disc.win(program), params)
+
+    def test_slash_without_a_keyword_starts_nothing(self):
+        disc = self.product_disc()
+        disc.program('autorun/demo32.exe')
+        disc.ini({'Settings': {'DemoPath': '.\\autorun\\demo32.exe'}})
+        run = run_setup(disc, '/lang=deu')
+        self.assertEqual(0, run.exit_code)
+        self.assertNothingLaunched(run)
+        self.assertEqual([LOG_START, NO_UPDATE], run.log)
+
+    def test_webrelease_launch_is_logged_even_without_the_program(self):
+        disc = self.disc()
+        run = run_setup(disc, '/webrelease')
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual([LOG_START, NO_UPDATE, 'LaunchCmdline - cant find szFile .\\AppInst\\setup.exe\n'],
+                         run.log)
+
+    def test_the_launcher_itself_is_never_started_by_a_keyword(self):
+        for cmdline in ('/dusmara', '/dm5'):
+            with self.subTest(cmdline):
+                disc = self.disc()        # no product folder: setup.exe is the launcher
+                run = run_setup(disc, cmdline)
+                self.assertEqual(0, run.exit_code)
+                self.assertNothingLaunched(run)
+
+    def test_setup_program_in_language_or_english_folder(self):
+        for lang, folder in (('de_DE.UTF-8', 'deu'), ('fr_FR.UTF-8', 'fra'), ('de_DE.UTF-8', 'enu')):
+            with self.subTest(lang=lang, folder=folder):
+                disc = self.disc()
+                disc.program(f'Dusmara/{folder}/setup.exe')
+                run = run_setup(disc, '/dusmara', lang=lang)
+                self.assertLaunched(run, disc.win(f'Dusmara/{folder}/setup.exe'))
+                # Not found by the plain probe, so never by the last resort.
+                run = run_setup(disc, '', lang=lang)
+                self.assertEqual(0, run.exit_code)
+                self.assertNothingLaunched(run)
+                self.assertEqual([LOG_START, NO_UPDATE], run.log)
+
+    def test_silent_mode_at_a_drive_root(self):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        run = run_setup(disc, '/s', drive='d')
+        self.assertEqual(0, run.exit_code)
+        self.assertLaunched(run, 'D:\\Dusmara\\setup.exe', '/s /f1"D:\\\\Dusmara"')
+
+    def test_silent_mode_without_product_folder_starts_the_launcher_itself(self):
+        disc = self.disc()
+        run = run_setup(disc, '/s', settle=False)
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual([LOG_START, NO_UPDATE, launching('setup.exe', f'/s /f1"{disc.win()}\\"'),
+                          LOG_START, 'A duplicate is already running. Exiting...\n'], run.log)
+
+    def test_both_product_and_appinst_folders_resolve_to_the_product(self):
+        disc = self.product_disc()
+        run = run_setup(disc, '/s')
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'), f'/s /f1"{disc.win()}\\Dusmara"')
+        self.assertIn(NO_UPDATE, run.log)
+
+    def test_only_appinst_gives_an_empty_product_name(self):
+        disc = self.disc()
+        disc.program('AppInst/setup.exe')
+        run = run_setup(disc, '/s')
+        self.assertLaunched(run, disc.win('AppInst/setup.exe'), f'/s /f1"{disc.win()}\\"')
+        self.assertEqual([LOG_START, 'IkernelUpdate not found in .\\.\\AppInst\\IKernelUpdate\\Setup.exe\n',
+                          launching('AppInst\\setup.exe', f'/s /f1"{disc.win()}\\"')], run.log)
+
+    def test_second_launcher_while_the_first_waits(self):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe', sleep=4000)
+        set_windows_version(None)
+        if os.path.exists(LOG_FILE):
+            os.remove(LOG_FILE)
+        env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
+        first = subprocess.Popen([WINE_RUN, BENCH_DIR, disc.win('Setup.exe'), '/s'], env=env)
+        try:
+            deadline = time.monotonic() + 20
+            while time.monotonic() < deadline:
+                if os.path.exists(disc.record_file):
+                    break
+                time.sleep(0.05)
+            second = wine([disc.win('Setup.exe'), '/s'], env={'RECORD_FILE': winpath(disc.record_file)})
+            self.assertEqual(1, second.returncode)
+            self.assertIsNone(first.poll(), 'the first launcher still waits')
+            self.assertEqual(0, first.wait(timeout=30))
+        finally:
+            if first.poll() is None:
+                first.kill()
+        with open(LOG_FILE, encoding='latin-1') as f:
+            log = f.read()
+        self.assertEqual(1, log.count('A duplicate is already running. Exiting...'))
+        self.assertEqual(1, log.count('LaunchCmdline::Launching'))
+
+
+class TemplateTest(SetupTestCase):
+    """The silent parameters from Setup.ini's CmdlineParam."""
+
+    def silent(self, template, lang='de_DE.UTF-8'):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        disc.ini({'Silent': {'CmdlineParam': template}})
+        return disc, run_setup(disc, '/s', lang=lang)
+
+    def test_valid_templates(self):
+        for template, expected in (('-silent', '-silent'),
+                                   ('/f1"%s\\setup.iss"', '/f1"{path}\\setup.iss"'),
+                                   ('/f1"%s.iss" /l %s', '/f1"{path}.iss" /l deu'),
+                                   ('/v"100%%" /f1"%s"', '/v"100%" /f1"{path}"')):
+            with self.subTest(template):
+                disc, run = self.silent(template)
+                path = disc.win() + '\\Dusmara'
+                self.assertLaunched(run, disc.win('Dusmara/setup.exe'), expected.format(path=path))
+
+    def test_refused_templates_fall_back_to_the_default(self):
+        for template in ('/f1"%s" %n', '%x', '%d%d%d', '%s %s %s', '/s %', '%p%s%c%u%i%o%e%f%g%a%ls'):
+            with self.subTest(template):
+                disc, run = self.silent(template)
+                self.assertEqual(0, run.exit_code)
+                default = f'/s /f1"{disc.win()}\\Dusmara"'
+                self.assertLaunched(run, disc.win('Dusmara/setup.exe'), default)
+                self.assertIn(f'CmdlineParam {template} refused, default used\n', run.log)
+
+    def test_too_long_templates_never_overflow(self):
+        # 259 characters fit the value buffer but not the parameters once the
+        # path replaces %s: nothing is launched. 300 characters do not fit the
+        # value buffer: the default is used.
+        disc, run = self.silent('%s' + 'x' * 257)
+        self.assertEqual(0, run.exit_code)
+        self.assertNothingLaunched(run)
+        self.assertIn('Silent parameters too long, nothing launched\n', run.log)
+        disc, run = self.silent('x' * 300)
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'), f'/s /f1"{disc.win()}\\Dusmara"')
+        self.assertIn('CmdlineParam longer than 259 characters, default used\n', run.log)
+
+
+class SettingsModeTest(SetupTestCase):
+
+    def test_demo_path_first(self):
+        disc = self.disc()
+        disc.program('demo/demo.exe')
+        disc.program('setup/inst.exe')
+        disc.ini({'Settings': {'DemoPath': 'demo\\demo.exe', 'SetupPath': 'setup\\inst.exe'}})
+        run = run_setup(disc)
+        self.assertEqual(0, run.exit_code)
+        self.assertLaunched(run, disc.win('demo/demo.exe'), '-q -c')
+
+    def test_setup_path_when_the_demo_is_missing(self):
+        disc = self.disc()
+        disc.program('setup/inst.exe')
+        disc.ini({'Settings': {'DemoPath': 'demo\\missing.exe', 'SetupPath': 'setup\\inst.exe'}})
+        run = run_setup(disc)
+        self.assertEqual(0, run.exit_code)
+        self.assertLaunched(run, disc.win('setup/inst.exe'))
+        self.assertEqual([LOG_START, NO_UPDATE, 'zzzz setup\\inst.exe\n', launching('setup\\inst.exe')], run.log)
+
+    def test_nothing_usable_in_setup_ini_falls_back(self):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        disc.ini({'Settings': {'DemoPath': '', 'SetupPath': 'x' * 300}})
+        run = run_setup(disc)
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual([LOG_START, NO_UPDATE, 'Last\n', launching('.\\Dusmara\\setup.exe')], run.log)
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+
+
+class FallbackChainTest(SetupTestCase):
+
+    def test_demo_then_appinst_with_the_launch_result_as_exit_code(self):
+        disc = self.disc()
+        disc.program('autorun/demo32.exe')
+        disc.program('AppInst/setup.exe')
+        disc.program('Dusmara/setup.exe')
+        run = run_setup(disc, 'webrelease')      # no slash: not the command-line mode
+        self.assertEqual(1, run.exit_code)
+        self.assertLaunched(run, disc.win('autorun/demo32.exe'), '-q -c')
+
+        disc = self.disc()
+        disc.program('AppInst/setup.exe')
+        run = run_setup(disc)
+        self.assertEqual(1, run.exit_code)
+        self.assertLaunched(run, disc.win('AppInst/setup.exe'))
+
+    def test_install_batch_for_the_language_else_english(self):
+        for lang, present, expected in (('de_DE.UTF-8', ('instdeu.bat', 'instenu.bat'), 'instdeu.bat'),
+                                        ('de_DE.UTF-8', ('instenu.bat',), 'instenu.bat'),
+                                        ('en_US.UTF-8', ('instenu.bat',), 'instenu.bat')):
+            with self.subTest(lang=lang, present=present):
+                disc = self.disc()
+                disc.program('Dusmara/setup.exe')
+                for name in present:
+                    disc.batch('Install/' + name)
+                run = run_setup(disc, lang=lang)
+                self.assertEqual(1, run.exit_code)
+                batch = disc.win('Install') + '\\' + expected
+                self.assertEqual([LOG_START, NO_UPDATE, launching(batch)], run.log)
+                self.assertEqual(1, len(run.started), run)
+                self.assertEqual(batch.lower(), run.started[0].path.lower())
+                self.assertEqual(disc.win('Install').lower(), run.started[0].cwd.lower())
+
+    def test_missing_english_batch_is_tried_and_logged(self):
+        disc = self.disc()
+        disc.folder('Install')
+        run = run_setup(disc)
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual(f'LaunchCmdline - cant find szFile {disc.win("Install")}\\instenu.bat\n', run.log[-1])
+
+    def test_last_resort(self):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        run = run_setup(disc)
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual([LOG_START, NO_UPDATE, 'Last\n', launching('.\\Dusmara\\setup.exe')], run.log)
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+
+    def test_last_resort_never_starts_the_launcher_itself(self):
+        for name in ('Setup.exe', 'SETUP.EXE'):
+            with self.subTest(name):
+                run = run_setup(self.disc(name))
+                self.assertEqual(0, run.exit_code)
+                self.assertEqual([LOG_START, NO_UPDATE, 'Last\n'], run.log)
+                self.assertNothingLaunched(run)
+
+    def test_nothing_on_the_disc(self):
+        run = run_setup(self.disc('launch.exe'))
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual([LOG_START, NO_UPDATE], run.log)
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Builds both architectures and runs every test: the Windows tests of the x64
+# build under Wine, the file checks of the x86 build (the one that ships), the
+# pure code natively under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and each fuzz target for a short fixed time (FUZZ_SECONDS, default 20).
+set -eu
+cd "$(dirname "$0")/.."
+cmake/install-deps.sh
+
+for preset in x64 x86 native; do
+    echo "=== $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done
+
+echo "=== fuzz"
+tests/fuzz/run.sh build/native "${FUZZ_SECONDS:-20}"
