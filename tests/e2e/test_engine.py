@@ -54,9 +54,9 @@ class EngineTestCase(SetupTestCase):
         disc.program(f'{root}/IKernelUpdate/Setup.exe', **update)
         return disc
 
-    def assertUpdateRan(self, run, disc, root='techsupt'):
+    def assertUpdateRan(self, run, disc, root='techsupt', then='Dusmara/setup.exe'):
         """The update ran once, with "-s", shown normally, and ended before
-        the product setup program was started."""
+        the program `then` was started."""
         update = [r for r in run.started if 'ikernelupdate' in r.path.lower()]
         self.assertEqual(1, len(update), run)
         self.assertEqual(disc.win(f'{root}/IKernelUpdate/Setup.exe').lower(), update[0].path.lower())
@@ -68,7 +68,7 @@ class EngineTestCase(SetupTestCase):
         self.assertEqual(['start', update[0].pid], events[0])
         self.assertEqual(['end', update[0].pid], events[1])
         self.assertEqual('start', events[2][0])
-        self.assertTrue(run.started[-1].path.lower().endswith('dusmara\\setup.exe'), run)
+        self.assertEqual(disc.win(then).lower(), run.started[-1].path.lower(), run)
         self.assertGreaterEqual(run.seconds, 0.5)
 
     def launching_update(self, disc, root='techsupt'):
@@ -148,11 +148,15 @@ class UpdateTest(EngineTestCase):
         self.assertUpdateRan(run, disc)
 
     def test_update_runs_from_appinst_when_it_has_a_setup_program(self):
+        # Found under TechSupt, run from AppInst: the root is chosen by
+        # ".\AppInst\setup.exe" alone.
         self.engine.lay(None, None, None, None, None)
-        disc = self.engine_disc(root='AppInst')
+        disc = self.engine_disc()
+        disc.program('AppInst/setup.exe')
+        disc.program('AppInst/IKernelUpdate/Setup.exe')
         run = run_setup(disc)
         self.assertIn(self.launching_update(disc, 'AppInst'), run.log)
-        self.assertUpdateRan(run, disc, root='AppInst')
+        self.assertUpdateRan(run, disc, root='AppInst', then='AppInst/setup.exe')
 
     def test_update_found_under_talvenor_runs_from_techsupt(self):
         # The probe looks under the product's own folder, but the update runs
