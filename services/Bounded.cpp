@@ -44,3 +44,10 @@ int CopyProfileValue(const char* pWork, uint32_t cbWork, char* szDest, uint32_t*
     *pcchCapacity = nLength;
     return 0;
 }
+
+uint32_t RegistryCopyCount(uint32_t cbData, uint32_t cbCapacity)
+{
+    if (cbCapacity < 2)
+        return 0;
+    return cbData < cbCapacity - 1 ? cbData : cbCapacity - 1;
+}

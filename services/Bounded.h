@@ -23,3 +23,11 @@ const uint32_t SETTINGS_WORK_SIZE = 39000;
 // gives 1. A longer one leaves a terminated cut copy (at most capacity - 1
 // characters), stores its length in *pcchCapacity and gives 0.
 int CopyProfileValue(const char* pWork, uint32_t cbWork, char* szDest, uint32_t* pcchCapacity);
+
+// The count handed to the bounded copy of a registry string (which keeps at
+// most count - 1 characters and a terminator): the smaller of the bytes the
+// value returned and cbCapacity - 1. So a buffer of cbCapacity bytes receives
+// at most cbCapacity - 2 characters (258 of a 260-byte buffer), and a value
+// stored without a terminator loses its last byte. 0 (copy nothing) when
+// cbCapacity is below 2.
+uint32_t RegistryCopyCount(uint32_t cbData, uint32_t cbCapacity);

@@ -3,21 +3,7 @@
 
 #include <windows.h>
 
-// OsCode values the launcher acts on.
-enum OsCodeValue
-{
-    OS_UNKNOWN     = -1,
-    OS_WIN32S      = 1,
-    OS_WIN95       = 2,
-    OS_WIN98       = 3,
-    OS_WIN98SE     = 4,
-    OS_WINME       = 5,
-    OS_WINNT4      = 6,
-    OS_WIN2000     = 7,
-    OS_WINXP       = 8,
-    OS_WINXP64     = 9,
-    OS_WINVISTA    = 10,
-};
+#include "services/OsClassify.h" // OsCodeValue
 
 // The caller's record of the version query; zero-filled by the caller.
 struct OsInfo
@@ -38,3 +24,12 @@ struct OsInfo
 // gives 0; a system that answers neither form of the query gives -1 and
 // leaves the record untouched.
 int IdentifyOs(OsInfo* pInfo);
+
+// Test seam: replaces the version query (GetVersionExA by default) and
+// returns the previous one. Production code never calls it.
+typedef BOOL(WINAPI* PFN_GET_VERSION_EX)(OSVERSIONINFOA* pVersionInfo);
+PFN_GET_VERSION_EX SetVersionQuery(PFN_GET_VERSION_EX pfnQuery);
+
+// Reads "VersionNumber" of HKEY_LOCAL_MACHINE's CurrentVersion key into the
+// caller's zero-filled buffer; 1 when read. The value's type is not looked at.
+int ReadVersionNumber(char* pBuffer, uint32_t cbBuffer);

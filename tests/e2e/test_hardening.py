@@ -1,0 +1,112 @@
+"""Hostile and odd inputs, and many launchers at once, against the real Setup.exe."""
+import os
+import subprocess
+import time
+import unittest
+
+from harness import (BENCH_DIR, LOG_FILE, WINE_RUN, WORK, Disc, SetupTestCase, parse_log, read_records,
+                     run_setup, set_windows_version, winpath)
+
+LOG_START = 'Entering Setup launcher\n\n'
+DUPLICATE = 'A duplicate is already running. Exiting...\n'
+
+
+class ConcurrencyTest(SetupTestCase):
+
+    def test_twenty_launchers_while_one_waits_for_a_silent_installation(self):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe', sleep=8000)
+        set_windows_version(None)
+        if os.path.exists(LOG_FILE):
+            os.remove(LOG_FILE)
+        env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
+        command = [WINE_RUN, BENCH_DIR, disc.win('Setup.exe'), '/s']
+        first = subprocess.Popen(command, env=env)
+        try:
+            deadline = time.monotonic() + 20
+            while not os.path.exists(disc.record_file) and time.monotonic() < deadline:
+                time.sleep(0.05)
+            others = [subprocess.Popen(command, env=env) for _ in range(20)]
+            codes = [p.wait(timeout=60) for p in others]
+            self.assertEqual([1] * 20, codes)
+            self.assertIsNone(first.poll(), 'the first launcher still waits for the installation')
+            self.assertEqual(0, first.wait(timeout=30))
+        finally:
+            if first.poll() is None:
+                first.kill()
+        with open(LOG_FILE, encoding='latin-1', newline='') as f:
+            log = [message for _, message in parse_log(f.read())]
+        self.assertEqual(21, log.count(LOG_START))
+        self.assertEqual(20, log.count(DUPLICATE))
+        self.assertEqual(1, sum(m.startswith('LaunchCmdline::Launching') for m in log))
+        started, _ = read_records(disc.record_file)
+        self.assertEqual(1, len(started))
+
+
+class LongInputTest(SetupTestCase):
+
+    def test_setup_ini_values_of_every_length_in_every_key(self):
+        for length in (259, 260, 300, 39000):
+            with self.subTest(length=length):
+                disc = self.disc()
+                disc.program('Dusmara/setup.exe')
+                value = 'v' * length
+                disc.ini({'Settings': {'DemoPath': value, 'SetupPath': value},
+                          'Silent': {'CmdlineParam': value}})
+                # Settings mode: no program by those names, so the fallback chain.
+                run = run_setup(disc)
+                self.assertEqual(0, run.exit_code)
+                self.assertEqual('Last\n', run.log[-2])
+                self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+                # Silent mode: a template of 259 characters is used whole;
+                # a longer one is not used at all.
+                run = run_setup(disc, '/s')
+                self.assertEqual(0, run.exit_code)
+                expected = value if length == 259 else f'/s /f1"{disc.win()}\\Dusmara"'
+                self.assertLaunched(run, disc.win('Dusmara/setup.exe'), expected)
+
+    @staticmethod
+    def deep_disc(launcher_length):
+        """A disc whose launcher path (Windows form) has launcher_length characters."""
+        base = os.path.join(WORK, f'deep{launcher_length}')
+        room = launcher_length - len(winpath(base)) - len('\\Setup.exe')
+        parts = []
+        while room > 0:
+            part = 'd' * min(room - 1, 60)
+            parts.append(part)
+            room -= len(part) + 1
+        return Disc(os.path.join(f'deep{launcher_length}', *parts))
+
+    def test_launcher_path_at_the_limit(self):
+        # 259 characters: the longest path Windows runs a program from.
+        disc = self.deep_disc(259)
+        self.assertEqual(259, len(disc.win('Setup.exe')))
+        disc.folder('Dusmara')
+        disc.batch('Install/instenu.bat')
+
+        # ".\Install" has a full path longer than its 255 characters: nothing starts.
+        run = run_setup(disc)
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual([LOG_START, 'IkernelUpdate not found in .\\TechSupt\\IKernelUpdate\\Setup.exe\n'], run.log)
+        self.assertNothingLaunched(run)
+
+        # The silent parameters would not fit: logged, nothing launched.
+        run = run_setup(disc, '/s')
+        self.assertEqual(0, run.exit_code)
+        self.assertIn('Silent parameters too long, nothing launched\n', run.log)
+        self.assertNothingLaunched(run)
+
+    def test_product_path_at_the_limit(self):
+        # The product's setup program has a full path of 259 characters.
+        disc = self.deep_disc(259 - len('\\Dusmara\\setup.exe') + len('\\Setup.exe'))
+        disc.program('Dusmara/setup.exe')
+        self.assertEqual(259, len(disc.win('Dusmara/setup.exe')))
+        run = run_setup(disc, '/dusmara')
+        self.assertEqual(0, run.exit_code)
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+        run = run_setup(disc)
+        self.assertEqual(['Last\n', 'LaunchCmdline::Launching .\\Dusmara\\setup.exe \n'], run.log[-2:])
+
+
+if __name__ == '__main__':
+    unittest.main()
