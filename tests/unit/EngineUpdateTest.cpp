@@ -1,19 +1,20 @@
-// The engine file test and the engine update, against engine files laid out
-// in a test common files folder and a recording stand-in as update program.
+// The engine file test and the engine update, with the engine's files laid
+// out in a common files folder of the test. The scenarios of present,
+// missing and outdated files and of update programs run end to end
+// (tests/e2e/test_engine.py); here are the cases no disc layout shows.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "EngineTestSupport.h"
 #include "TestSupport.h"
 #include "engine/EngineUpdate.h"
 #include "launcher/Globals.h"
 
 namespace {
 
-// What the first test logs for each file: the comparison line of a present
-// file (with the text it logs), the not-found line of a missing one.
+const char* const ENGINE_FILE_NAMES[] = {"ctor.dll", "iuser.dll", "ikernel.exe", "objectps.dll"};
+
 std::string Compared(const std::string& path, const char* szFound)
 {
     return std::string("6.31.100.1190 ") + szFound + " " + path + "\n";
@@ -27,79 +28,55 @@ protected:
     void SetUp() override
     {
         m_log    = UseTestLog("engine_check");
-        m_engine = CEngineLayout(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_common = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        snprintf(g_szCommonFilesDir, MAX_PATH, "%s", m_common.c_str());
+        // The folders carry the spelling of the test after the update; the
+        // first test's upper-case spelling finds them as Windows ignores case.
+        std::string folder = m_common;
+        for (const char* szPart : {"InstallShield", "Engine", "6", "Intel 32"})
+            CreateDirectoryA((folder += std::string("\\") + szPart).c_str(), nullptr);
+        CreateDirectoryA((m_common + "\\InstallShield\\IScript").c_str(), nullptr);
     }
 
-    std::string   m_log;
-    CEngineLayout m_engine;
+    // The five files in the order of the test, each a copy of the named
+    // version file, or missing where the name is null.
+    void Lay(const std::vector<const char*>& files)
+    {
+        for (size_t i = 0; i < files.size(); ++i)
+        {
+            const std::string target =
+                i < 4 ? m_common + "\\InstallShield\\Engine\\6\\Intel 32\\" + ENGINE_FILE_NAMES[i] : ScriptPath();
+            DeleteFileA(target.c_str());
+            const std::string source = std::string("versions\\") + (files[i] != nullptr ? files[i] : "") + ".dll";
+            if (files[i] != nullptr)
+                CopyFileA(ToolPath(source.c_str()).c_str(), target.c_str(), FALSE);
+        }
+    }
+
+    std::string CheckFolder() const { return m_common + "\\INSTALLSHIELD\\ENGINE\\6\\intel 32"; }
+    std::string CheckPath(int nFile) const { return CheckFolder() + "\\" + ENGINE_FILE_NAMES[nFile]; }
+    std::string ScriptPath() const { return m_common + "\\InstallShield\\IScript\\iscript.dll"; }
+
+    std::string m_log;
+    std::string m_common;
 };
 
 } // namespace
 
-TEST_F(EngineCheck, AllFilesCurrentSkipsTheUpdate)
+TEST_F(EngineCheck, MissingScriptEngineAndMissingEngineFolder)
 {
-    m_engine.Lay({"v_current", "v_commas", "v_ten", "v_build", "v_minor"});
-    EXPECT_EQ(1, CheckEngineFiles(m_engine.CheckFolder().c_str(), g_szCommonFilesDir));
-    const std::string lines = Compared(m_engine.CheckPath(0), "6.31.100.1190") +
-                              Compared(m_engine.CheckPath(1), "6.31.100.1190") +
-                              Compared(m_engine.CheckPath(2), "10.0.0.0") +
-                              Compared(m_engine.CheckPath(3), "6.31.100.1205") +
-                              Compared(m_engine.ScriptPath(), "6.31.101.0");
-    EXPECT_EQ(lines, LogMessages(m_log));
-
-    m_log = UseTestLog("engine_check_needed");
-    EXPECT_EQ(0, IsEngineUpdateNeeded());
-    EXPECT_EQ(lines + "Skipping Engine update.\n", LogMessages(m_log));
-}
-
-TEST_F(EngineCheck, MissingFilesAreEachLoggedAndTheRestStillTested)
-{
-    m_engine.Lay({nullptr, "v_current", "v_current", nullptr, "v_current"});
-    EXPECT_EQ(1, IsEngineUpdateNeeded());
-    EXPECT_EQ(NotFound(m_engine.CheckPath(0)) + Compared(m_engine.CheckPath(1), "6.31.100.1190") +
-                  Compared(m_engine.CheckPath(2), "6.31.100.1190") + NotFound(m_engine.CheckPath(3)) +
-                  Compared(m_engine.ScriptPath(), "6.31.100.1190"),
-              LogMessages(m_log));
-}
-
-TEST_F(EngineCheck, OutdatedEngineFileEndsTheTestAtOnce)
-{
-    m_engine.Lay({"v_current", "v_999", "v_current", "v_current", "v_current"});
-    EXPECT_EQ(1, IsEngineUpdateNeeded());
-    EXPECT_EQ(Compared(m_engine.CheckPath(0), "6.31.100.1190") + Compared(m_engine.CheckPath(1), "6.31.100.999"),
-              LogMessages(m_log));
-
-    // A file that names no version is outdated just the same.
-    m_log = UseTestLog("engine_check_none");
-    m_engine.Lay({"v_none", "v_current", "v_current", "v_current", "v_current"});
-    EXPECT_EQ(0, CheckEngineFiles(m_engine.CheckFolder().c_str(), g_szCommonFilesDir));
-    EXPECT_EQ(Compared(m_engine.CheckPath(0), ""), LogMessages(m_log));
-}
-
-TEST_F(EngineCheck, ScriptEngineOutdatedOrMissing)
-{
-    m_engine.Lay({"v_current", "v_current", "v_current", "v_current", "v_64"});
-    const std::string engineLines = Compared(m_engine.CheckPath(0), "6.31.100.1190") +
-                                    Compared(m_engine.CheckPath(1), "6.31.100.1190") +
-                                    Compared(m_engine.CheckPath(2), "6.31.100.1190") +
-                                    Compared(m_engine.CheckPath(3), "6.31.100.1190");
-    EXPECT_EQ(1, IsEngineUpdateNeeded());
-    EXPECT_EQ(engineLines + Compared(m_engine.ScriptPath(), "6.4.0.0") + m_engine.ScriptPath() +
-                  " need to be updated\n",
+    Lay({nullptr, nullptr, nullptr, nullptr, "v_current"});
+    EXPECT_EQ(0, CheckEngineFiles(CheckFolder().c_str(), g_szCommonFilesDir));
+    EXPECT_EQ(NotFound(CheckPath(0)) + NotFound(CheckPath(1)) + NotFound(CheckPath(2)) + NotFound(CheckPath(3)) +
+                  Compared(ScriptPath(), "6.31.100.1190"),
               LogMessages(m_log));
 
     m_log = UseTestLog("engine_check_script_missing");
-    m_engine.Lay({"v_current", "v_current", "v_current", "v_current", nullptr});
+    Lay({"v_current", "v_current", "v_current", "v_current", nullptr});
     EXPECT_EQ(1, IsEngineUpdateNeeded());
-    EXPECT_EQ(engineLines + NotFound(m_engine.ScriptPath()), LogMessages(m_log));
-}
-
-TEST_F(EngineCheck, WholeEngineFolderMissing)
-{
-    m_engine.Lay({nullptr, nullptr, nullptr, nullptr, "v_current"});
-    EXPECT_EQ(0, CheckEngineFiles(m_engine.CheckFolder().c_str(), g_szCommonFilesDir));
-    EXPECT_EQ(NotFound(m_engine.CheckPath(0)) + NotFound(m_engine.CheckPath(1)) + NotFound(m_engine.CheckPath(2)) +
-                  NotFound(m_engine.CheckPath(3)) + Compared(m_engine.ScriptPath(), "6.31.100.1190"),
+    EXPECT_EQ(Compared(CheckPath(0), "6.31.100.1190") + Compared(CheckPath(1), "6.31.100.1190") +
+                  Compared(CheckPath(2), "6.31.100.1190") + Compared(CheckPath(3), "6.31.100.1190") +
+                  NotFound(ScriptPath()),
               LogMessages(m_log));
 }
 
@@ -109,91 +86,31 @@ TEST_F(EngineCheck, OverlongCommonFilesFolderCountsAsMissingFiles)
 {
     for (size_t nLength : {200u, 225u, 230u, 250u, 255u, 259u})
     {
-        std::string folder = "C:\\" + std::string(nLength - 3, 'c');
-        snprintf(g_szCommonFilesDir, MAX_PATH, "%s", folder.c_str());
+        snprintf(g_szCommonFilesDir, MAX_PATH, "C:\\%s", std::string(nLength - 3, 'c').c_str());
         m_log = UseTestLog("engine_check_long");
         EXPECT_EQ(1, IsEngineUpdateNeeded()) << nLength;
-        const std::string log = LogMessages(m_log);
-        size_t            nNotFound = 0;
-        for (size_t pos = log.find("File "); pos != std::string::npos; pos = log.find("File ", pos + 1))
-            ++nNotFound;
-        EXPECT_EQ(5u, nNotFound) << log;
-        EXPECT_EQ(std::string::npos, log.find("Skipping")) << log;
         EXPECT_EQ(0, UpdateEngine("techsupt")) << nLength;
+        const std::string log       = LogMessages(m_log);
+        const std::string notFound  = " not found.\n";
+        size_t            nNotFound = 0;
+        for (size_t pos = log.find(notFound); pos != std::string::npos; pos = log.find(notFound, pos + 1))
+            ++nNotFound;
+        EXPECT_EQ(10u, nNotFound) << log;
+        EXPECT_NE(std::string::npos, log.find("IKernel files are not sync after launching update.\n")) << log;
     }
 }
 
-namespace {
-
-class EngineUpdate : public EngineCheck
+TEST_F(EngineCheck, MissingUpdateProgramStillPausesAndTestsAgain)
 {
-protected:
-    void SetUp() override
-    {
-        EngineCheck::SetUp();
-        m_disc.Enter(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-
-    void TearDown() override { m_disc.Leave(); }
-
-    CTestDisc m_disc;
-};
-
-} // namespace
-
-TEST_F(EngineUpdate, UpdateThatBringsTheEngineCurrent)
-{
-    m_engine.Lay({"v_current", "v_999", "v_current", "v_current", "v_119"});
-    // The update program copies current files into the engine's folders.
-    const std::string program = m_disc.UpdateProgram(
-        "techsupt", {m_engine.Source("v_current") + "|" + m_engine.UpdatePath(1),
-                     m_engine.Source("v_current") + "|" + m_engine.ScriptPath()});
-
-    const DWORD dwStart = GetTickCount();
-    EXPECT_EQ(0, UpdateEngine("techsupt"));
-    const DWORD dwElapsed = GetTickCount() - dwStart;
-    EXPECT_GE(dwElapsed, 490u);
-
-    // Started once with "-s", shown normally, and it had ended on return.
-    const std::vector<CRecord> records = m_disc.Records();
-    ASSERT_EQ(1u, records.size());
-    EXPECT_EQ(program, records[0].path);
-    EXPECT_EQ("-s", records[0].params);
-    EXPECT_EQ(1, records[0].nShow);
-    EXPECT_TRUE(records[0].bEnded);
-
-    // The test after the update names the engine folder in its own spelling.
-    std::string expected = "LaunchCmdline::Launching " + program + " -s\n";
-    for (int i = 0; i < 4; ++i)
-        expected += Compared(m_engine.UpdatePath(i), "6.31.100.1190");
-    expected += Compared(m_engine.ScriptPath(), "6.31.100.1190");
-    EXPECT_EQ(expected, LogMessages(m_log));
-}
-
-TEST_F(EngineUpdate, UpdateThatChangesNothingIsLogged)
-{
-    m_engine.Lay({"v_current", "v_current", "v_current", nullptr, "v_current"});
-    const std::string program = m_disc.UpdateProgram("AppInst", {});
-    EXPECT_EQ(0, UpdateEngine("AppInst"));
-    EXPECT_EQ(1u, m_disc.Records().size());
-    EXPECT_EQ("LaunchCmdline::Launching " + program + " -s\n" +
-                  Compared(m_engine.UpdatePath(0), "6.31.100.1190") +
-                  Compared(m_engine.UpdatePath(1), "6.31.100.1190") +
-                  Compared(m_engine.UpdatePath(2), "6.31.100.1190") + NotFound(m_engine.UpdatePath(3)) +
-                  Compared(m_engine.ScriptPath(), "6.31.100.1190") +
-                  "IKernel files are not sync after launching update.\n",
-              LogMessages(m_log));
-}
-
-TEST_F(EngineUpdate, MissingUpdateProgramStillPausesAndTestsAgain)
-{
-    m_engine.Lay({"v_current", "v_current", "v_current", "v_current", "v_current"});
+    Lay({"v_current", "v_current", "v_current", "v_current", "v_current"});
+    char szCwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, szCwd);
     const DWORD dwStart = GetTickCount();
     EXPECT_EQ(0, UpdateEngine("techsupt"));
     EXPECT_GE(GetTickCount() - dwStart, 490u);
-    EXPECT_TRUE(m_disc.Records().empty());
     const std::string log = LogMessages(m_log);
-    EXPECT_EQ(0u, log.find("LaunchCmdline - cant find szFile " + m_disc.Folder() + "\\techsupt\\IKernelUpdate\\Setup.exe\n"))
+    EXPECT_EQ(0u, log.find(std::string("LaunchCmdline - cant find szFile ") + szCwd +
+                           "\\techsupt\\IKernelUpdate\\Setup.exe\n"))
         << log;
     // The engine itself is current: the test after the update passes.
     EXPECT_EQ(std::string::npos, log.find("not sync")) << log;
