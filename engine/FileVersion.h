@@ -14,7 +14,7 @@ int QueryFileVersion(const char* szFile, char* szVersion, size_t cchVersion);
 
 // 1 when the file's version text, normalised (commas to full stops, blanks
 // removed), names a version at least as new as szRequired, compared number
-// by number; 0 when it is older or the file has no usable version text.
-// Logs "<required> <found> <file>" in either case. szRequired is used whole,
-// as the caller passes it.
+// by number (IsVersionCurrent); 0 when it is older or the file has no usable
+// version text. Logs "<required> <found> <file>" in either case, the
+// required text as the caller passes it and whole.
 int CheckFileVersion(const char* szRequired, const char* szFile);

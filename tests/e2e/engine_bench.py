@@ -42,7 +42,8 @@ def not_found(path):
 
 
 def is_engine_line(message):
-    return (message.startswith(REQUIRED + ' ') or (message.startswith('File ') and message.endswith(' not found.\n'))
+    return (message.startswith(REQUIRED + ' ')
+            or (message.startswith('File ') and message.endswith(' not found.\n'))
             or message.endswith(' need to be updated\n') or message in (SKIPPING, NOT_SYNC)
             or ('IKernelUpdate' in message and message.startswith('LaunchCmdline')))
 
