@@ -75,8 +75,9 @@ size_t FormatBoundedV(char* pDest, size_t cbDest, const char* szFormat, va_list 
             chPad = '0';
             ++p;
         }
-        while (*p >= '0' && *p <= '9' && nWidth < 1000)
-            nWidth = nWidth * 10 + (*p++ - '0');
+        // Every digit belongs to the width; a huge width saturates.
+        for (; *p >= '0' && *p <= '9'; ++p)
+            nWidth = nWidth < 100000 ? nWidth * 10 + (*p - '0') : nWidth;
         while (*p == 'l' || *p == 'h')
             ++p;
 

@@ -137,6 +137,21 @@ std::string LogMessages(const std::string& path)
     return result;
 }
 
+// Wine answers GetProcessHandleCount with 0, so the handle table is walked:
+// handle values are multiples of 4, and GetHandleInformation succeeds exactly
+// for the open ones.
+DWORD HandleCount()
+{
+    DWORD dwCount = 0;
+    for (ULONG_PTR nValue = 4; nValue < 0x10000; nValue += 4)
+    {
+        DWORD dwFlags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(nValue), &dwFlags))
+            ++dwCount;
+    }
+    return dwCount;
+}
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);

@@ -30,3 +30,7 @@ std::string UseTestLog(const char* szName);
 
 // The log file's lines without their 24-character time stamps.
 std::string LogMessages(const std::string& path);
+
+// The number of handles the test process has open (use it rather than
+// GetProcessHandleCount, which Wine answers with 0).
+DWORD HandleCount();
