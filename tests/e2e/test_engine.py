@@ -1,11 +1,14 @@
 """The engine freshness check and the engine update of the real Setup.exe,
 with the engine's files in the prefix's common files folder and a recording
 stand-in as the disc's update program."""
+import os
+import subprocess
+import time
 import unittest
 
 from engine_bench import (NOT_SYNC, SCRIPT_PATH, SKIPPING, Engine, check_path, compared, engine_lines,
                           not_found, update_path, version_file)
-from harness import SetupTestCase, run_setup
+from harness import BENCH_DIR, WINE_RUN, SetupTestCase, read_records, run_setup, winpath
 
 CURRENT = '6.31.100.1190'
 NO_UPDATE = 'IkernelUpdate not found in .\\TechSupt\\IKernelUpdate\\Setup.exe\n'
@@ -171,6 +174,55 @@ class UpdateTest(EngineTestCase):
         missing = f'LaunchCmdline - cant find szFile {disc.win("techsupt")}\\IKernelUpdate\\Setup.exe\n'
         self.assertEqual(first_test(texts) + [missing] + second_test(texts) + [NOT_SYNC], engine_lines(run))
         self.assertLaunched(run, disc.win('Talvenor/setup.exe'))
+
+
+class ShutdownTest(EngineTestCase):
+    """A running engine: a stand-in named IKernel.exe with a visible window,
+    recording into the disc's record file like the programs Setup.exe starts."""
+
+    def start_engine(self, disc):
+        kernel = disc.program('running/IKernel.exe', windows='visible', sleep=30000)
+        env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
+        self.kernel = subprocess.Popen([WINE_RUN, BENCH_DIR, winpath(kernel)], env=env)
+        self.addCleanup(self.stop_engine)
+        deadline = time.monotonic() + 20
+        while not read_records(disc.record_file)[0] and time.monotonic() < deadline:
+            time.sleep(0.05)
+        time.sleep(0.5)  # its window is open once it waits for messages
+        return read_records(disc.record_file)[0][0]
+
+    def stop_engine(self):
+        if self.kernel.poll() is None:
+            self.kernel.kill()
+        self.kernel.wait()
+
+    def events(self, disc):
+        with open(disc.record_file, encoding='latin-1') as f:
+            return [tuple(line.split('\t')[:2]) for line in f.read().splitlines()]
+
+    def test_running_engine_is_closed_before_the_update_starts(self):
+        self.engine.lay('v_999', 'v_current', 'v_current', 'v_current', 'v_current')
+        disc = self.engine_disc()
+        kernel = self.start_engine(disc)
+        run = run_setup(disc)
+        self.assertEqual(0, self.kernel.wait(timeout=20))
+        update = [r for r in run.started if 'ikernelupdate' in r.path.lower()]
+        self.assertEqual(1, len(update), run)
+        events = self.events(disc)
+        self.assertIn(('msg', kernel.pid), events)
+        # Asked to close, ended, and only then the update started.
+        self.assertLess(events.index(('msg', kernel.pid)), events.index(('end', kernel.pid)))
+        self.assertLess(events.index(('end', kernel.pid)), events.index(('start', update[0].pid)))
+
+    def test_no_engine_update_on_the_disc_leaves_the_engine_running(self):
+        self.engine.lay('v_999', None, None, None, None)
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        kernel = self.start_engine(disc)
+        run = run_setup(disc)
+        self.assertIsNone(self.kernel.poll(), 'the running engine was ended')
+        self.assertNotIn(('msg', kernel.pid), self.events(disc))
+        self.assertEqual([], engine_lines(run))
 
 
 if __name__ == '__main__':
