@@ -32,6 +32,8 @@ teardown)
         kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
         rm -f "$dir/xvfb.pid"
     fi
+    # No display left behind for wine-run.sh: it may belong to someone else by now.
+    rm -f "$dir/display" "$dir/display.num"
     exit 0
     ;;
 *)

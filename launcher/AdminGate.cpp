@@ -1,3 +1,27 @@
 #include "launcher/Maintenance.h"
 
-int PassAdministratorGate(HINSTANCE, int) { return 1; }
+#include "services/Admin.h"
+
+namespace {
+
+// Windows 2000 and the later NT versions: the versions with an Administrators
+// group worth asking about (Windows 9x and NT 4 are not gated).
+const int OS_FIRST_GATED = 7;
+
+// Size of the message buffer, terminator included.
+const int MESSAGE_SIZE = MAX_PATH;
+
+} // namespace
+
+int PassAdministratorGate(HINSTANCE hInstance, int nOsCode)
+{
+    if (nOsCode < OS_FIRST_GATED || IsAdministrator())
+        return 1;
+
+    // The resource loader picks the text for the user's language; without any
+    // text the run still ends, silently.
+    char szMessage[MESSAGE_SIZE] = {};
+    if (LoadStringA(hInstance, IDS_NOT_ADMINISTRATOR, szMessage, MESSAGE_SIZE) != 0)
+        ShowMessage(szMessage, "Setup", MB_OK | MB_ICONHAND);
+    return 0;
+}

@@ -1,3 +1,20 @@
 #include "process/KillEngine.h"
 
-void KillEngineProcesses() {}
+#include "process/FindProcess.h"
+#include "process/ProcessKiller.h"
+#include "services/Log.h"
+
+void KillEngineProcesses()
+{
+    // The installer engine's programs, in the order they are ended.
+    static const char* const kEngineProcesses[] = {"IKernel.exe", "knlwrap.exe"};
+
+    CProcessKiller killer;
+    for (const char* szModule : kEngineProcesses)
+    {
+        // Only the first process of each name: the engine runs once.
+        DWORD dwProcessId = 0;
+        if (FindProcessByModule(szModule, &dwProcessId))
+            WriteLog("Killed %d\n", killer.CloseProcess(dwProcessId, TRUE));
+    }
+}

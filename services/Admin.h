@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-// String-table entry of the localised "not an administrator" message.
-#define IDS_NOT_ADMINISTRATOR 1
+#include "resources/Resource.h"
 
 // 1 when the user belongs to the Administrators group, or when the question
 // cannot be asked on this system; 0 when the user is not a member.
