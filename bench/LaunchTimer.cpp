@@ -7,11 +7,11 @@
 // and in the reverse order in odd ones, so that a drift of the machine's load
 // weighs on all of them alike. For each start: the record file is deleted,
 // the launcher is started with CreateProcess in <folder> (with RECORD_FILE
-// naming the record file, which the recording stand-ins inherit), and the
-// timer waits until the launcher has ended and <programs> stand-ins have
-// recorded their end and are gone, then pauses <pause ms>: under Wine a
-// process goes on closing down for a while after it has ended, and a start
-// made meanwhile takes about twice as long. It then prints
+// naming the record file and RECORD_TIMES set, which the recording stand-ins
+// inherit), and the timer waits until the launcher has ended and <programs>
+// stand-ins have recorded their end and are gone, then pauses <pause ms>:
+// under Wine a process goes on closing down for a while after it has ended,
+// and a start made meanwhile takes about twice as long. It then prints
 //   run <TAB> label <TAB> round <TAB> counter at start <TAB> counter at the launcher's end <TAB> exit code
 // followed by each line of the record file prefixed with "rec <TAB>". The
 // first line of the output is "frequency <TAB> counts per second". The stand-ins
@@ -167,6 +167,7 @@ int main(int argc, char** argv)
     const DWORD dwTimeoutMs  = static_cast<DWORD>(atol(argv[3]));
     const DWORD dwPauseMs    = static_cast<DWORD>(atol(argv[4]));
     SetEnvironmentVariableA("RECORD_FILE", szRecordFile);
+    SetEnvironmentVariableA("RECORD_TIMES", "1");
 
     const int nLaunchers = (argc - 5) / 5;
     Launcher  launchers[16];

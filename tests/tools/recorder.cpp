@@ -3,13 +3,14 @@
 // Appends one line to the file named by the RECORD_FILE environment variable:
 //   start <TAB> pid <TAB> own path <TAB> command line <TAB> current directory <TAB> show state
 // where the show state is STARTUPINFO.wShowWindow, or -1 when the starter gave none,
-// and "end <TAB> pid" when it ends by itself. Each of these two lines is followed by
+// and "end <TAB> pid" when it ends by itself. When the environment variable
+// RECORD_TIMES is set (the benchmark's launch timer sets it), each of these two lines
+// is followed by
 //   time <TAB> pid <TAB> start | end <TAB> performance counter <TAB> system time
 // taken the moment WinMain was entered or left: QueryPerformanceCounter (one clock for
 // every process of the machine, so it compares with a starter's own readings) and the
 // system time in 100 ns units since 1601 (UTC, precise where the system offers it,
-// comparable with the Unix clock under Wine). The benchmark measures launch latency
-// with these.
+// comparable with the Unix clock under Wine).
 //
 // Optional behaviour comes from "<own path>.rec", an INI file with section [rec]:
 //   sleep=<ms>         stay alive this long (with windows: then end by itself)
@@ -28,6 +29,7 @@
 namespace {
 
 char g_szRecordFile[MAX_PATH];
+bool g_bRecordTimes = false;
 bool g_bIgnoreClose = false;
 int  g_nOpenWindows = 0;
 
@@ -57,6 +59,8 @@ TimeStamp TakeTimeStamp()
 
 void FormatTimeLine(char* szLine, size_t cbLine, const char* szEvent, const TimeStamp& stamp)
 {
+    if (!g_bRecordTimes)
+        return;
     snprintf(szLine, cbLine, "time\t%lu\t%s\t%" PRId64 "\t%" PRIu64 "\n", GetCurrentProcessId(), szEvent,
              static_cast<int64_t>(stamp.liCounter.QuadPart), static_cast<uint64_t>(stamp.ullSystemTime));
 }
@@ -142,6 +146,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const TimeStamp startStamp = TakeTimeStamp();
     GetEnvironmentVariableA("RECORD_FILE", g_szRecordFile, MAX_PATH);
+    g_bRecordTimes = GetEnvironmentVariableA("RECORD_TIMES", nullptr, 0) != 0;
 
     char szSelf[MAX_PATH];
     GetModuleFileNameA(nullptr, szSelf, MAX_PATH);
