@@ -3,7 +3,8 @@
 // Appends one line to the file named by the RECORD_FILE environment variable:
 //   start <TAB> pid <TAB> own path <TAB> command line <TAB> current directory <TAB> show state
 // where the show state is STARTUPINFO.wShowWindow, or -1 when the starter gave none,
-// and "end <TAB> pid" when it ends by itself.
+// "ready <TAB> pid" once the windows it was asked for are open, and
+// "end <TAB> pid" when it ends by itself.
 //
 // Optional behaviour comes from "<own path>.rec", an INI file with section [rec]:
 //   sleep=<ms>         stay alive this long (with windows: then end by itself)
@@ -146,6 +147,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (szWindows[0] != '\0')
     {
         OpenWindows(szWindows);
+        char szReady[64];
+        snprintf(szReady, sizeof(szReady), "ready\t%lu\n", GetCurrentProcessId());
+        AppendRecord(szReady);
         if (dwSleep != 0)
             SetTimer(nullptr, 0, dwSleep, nullptr);
         MSG msg;
