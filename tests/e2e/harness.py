@@ -221,7 +221,9 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
         with open(LOG_FILE, encoding='latin-1', newline='') as f:
             log_text = f.read()
     entries = parse_log(log_text)
-    launched = sum(1 for _, m in entries if m.startswith('LaunchCmdline::Launching '))
+    # Programs of the system folder (regedit) are no stand-ins and record nothing.
+    launched = sum(1 for _, m in entries if m.startswith('LaunchCmdline::Launching ')
+                   and not m.lower().startswith('launchcmdline::launching c:\\windows\\'))
     deadline = time.monotonic() + 20
     while settle and time.monotonic() < deadline:
         started, _ = read_records(disc.record_file)

@@ -6,7 +6,7 @@ import subprocess
 import time
 import unittest
 
-from engine_bench import (NOT_SYNC, SCRIPT_PATH, SKIPPING, Engine, check_path, compared, engine_lines,
+from engine_files import (NOT_SYNC, SCRIPT_PATH, SKIPPING, Engine, check_path, compared, engine_lines,
                           not_found, update_path, version_file)
 from harness import BENCH_DIR, WINE_RUN, SetupTestCase, read_records, run_setup, winpath
 
