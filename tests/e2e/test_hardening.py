@@ -3,12 +3,11 @@ import os
 import shutil
 import string
 import subprocess
-import time
 import unittest
 
 from engine_files import Engine, check_path, compared
-from harness import (BENCH_DIR, LOG_FILE, RECORDER_EXE, WINE_RUN, WORK, Disc, SetupTestCase, parse_log,
-                     read_records, run_setup, set_windows_version, wine, winpath)
+from harness import (BENCH_DIR, RECORDER_EXE, WINE_RUN, WORK, Disc, SetupTestCase, read_log, read_records,
+                     run_setup, start_waiting_setup, wine, winpath)
 
 TOOLS = os.path.dirname(RECORDER_EXE)
 
@@ -21,16 +20,10 @@ class ConcurrencyTest(SetupTestCase):
     def test_twenty_launchers_while_one_waits_for_a_silent_installation(self):
         disc = self.disc()
         disc.program('Dusmara/setup.exe', sleep=8000)
-        set_windows_version(None)
-        if os.path.exists(LOG_FILE):
-            os.remove(LOG_FILE)
-        env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
-        command = [WINE_RUN, BENCH_DIR, disc.win('Setup.exe'), '/s']
-        first = subprocess.Popen(command, env=env)
+        first = start_waiting_setup(disc, '/s')
         try:
-            deadline = time.monotonic() + 20
-            while not os.path.exists(disc.record_file) and time.monotonic() < deadline:
-                time.sleep(0.05)
+            env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
+            command = [WINE_RUN, BENCH_DIR, disc.win('Setup.exe'), '/s']
             others = [subprocess.Popen(command, env=env) for _ in range(20)]
             codes = [p.wait(timeout=60) for p in others]
             self.assertEqual([1] * 20, codes)
@@ -39,8 +32,7 @@ class ConcurrencyTest(SetupTestCase):
         finally:
             if first.poll() is None:
                 first.kill()
-        with open(LOG_FILE, encoding='latin-1', newline='') as f:
-            log = [message for _, message in parse_log(f.read())]
+        log = read_log()
         self.assertEqual(21, log.count(LOG_START))
         self.assertEqual(20, log.count(DUPLICATE))
         self.assertEqual(1, sum(m.startswith('LaunchCmdline::Launching') for m in log))
