@@ -1,5 +1,7 @@
 #include "process/KillEngine.h"
 
+#include "engine/EngineNames.h"
+
 #include "process/FindProcess.h"
 #include "process/ProcessKiller.h"
 #include "services/Log.h"
@@ -7,7 +9,7 @@
 void KillEngineProcesses()
 {
     // The installer engine's programs, in the order they are ended.
-    static const char* const kEngineProcesses[] = {"IKernel.exe", "knlwrap.exe"};
+    static const char* const kEngineProcesses[] = {ENGINE_PROCESS_KERNEL, ENGINE_PROCESS_WRAPPER};
 
     CProcessKiller killer;
     for (const char* szModule : kEngineProcesses)

@@ -221,7 +221,9 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
         with open(LOG_FILE, encoding='latin-1', newline='') as f:
             log_text = f.read()
     entries = parse_log(log_text)
-    launched = sum(1 for _, m in entries if m.startswith('LaunchCmdline::Launching '))
+    # Programs of the system folder (regedit) are no stand-ins and record nothing.
+    launched = sum(1 for _, m in entries if m.startswith('LaunchCmdline::Launching ')
+                   and not m.lower().startswith('launchcmdline::launching c:\\windows\\'))
     deadline = time.monotonic() + 20
     while settle and time.monotonic() < deadline:
         started, _ = read_records(disc.record_file)
@@ -231,6 +233,28 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
         time.sleep(0.05)
     started, messages = read_records(disc.record_file)
     return Run(result.returncode, entries, started, messages, seconds)
+
+
+def start_waiting_setup(disc, cmdline):
+    """Starts the disc's Setup.exe in the background with a fresh log, and
+    returns its process once the program it launched has recorded its start
+    (the launcher then waits for it, in the silent mode)."""
+    set_windows_version(None)
+    for stale in (LOG_FILE, disc.record_file):
+        if os.path.exists(stale):
+            os.remove(stale)
+    env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
+    process = subprocess.Popen([WINE_RUN, BENCH_DIR, disc.win('Setup.exe'), cmdline], env=env)
+    deadline = time.monotonic() + 20
+    while not os.path.exists(disc.record_file) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    return process
+
+
+def read_log():
+    """The messages of the log as it is now."""
+    with open(LOG_FILE, encoding='latin-1', newline='') as f:
+        return [message for _, message in parse_log(f.read())]
 
 
 class SetupTestCase(unittest.TestCase):

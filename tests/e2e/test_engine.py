@@ -6,7 +6,7 @@ import subprocess
 import time
 import unittest
 
-from engine_bench import (NOT_SYNC, SCRIPT_PATH, SKIPPING, Engine, check_path, compared, engine_lines,
+from engine_files import (NOT_SYNC, SCRIPT_PATH, SKIPPING, Engine, check_path, compared, engine_lines,
                           not_found, update_path, version_file)
 from harness import BENCH_DIR, WINE_RUN, SetupTestCase, read_records, run_setup, winpath
 
@@ -186,10 +186,13 @@ class ShutdownTest(EngineTestCase):
         self.kernel = subprocess.Popen([WINE_RUN, BENCH_DIR, winpath(kernel)], env=env)
         self.addCleanup(self.stop_engine)
         deadline = time.monotonic() + 20
-        while not read_records(disc.record_file)[0] and time.monotonic() < deadline:
+        while not self.ready(disc) and time.monotonic() < deadline:
             time.sleep(0.05)
-        time.sleep(0.5)  # its window is open once it waits for messages
         return read_records(disc.record_file)[0][0]
+
+    def ready(self, disc):
+        """The stand-in has opened its window."""
+        return os.path.exists(disc.record_file) and any(kind == 'ready' for kind, _ in self.events(disc))
 
     def stop_engine(self):
         if self.kernel.poll() is None:

@@ -1,11 +1,15 @@
 """Hostile and odd inputs, and many launchers at once, against the real Setup.exe."""
 import os
+import shutil
+import string
 import subprocess
-import time
 import unittest
 
-from harness import (BENCH_DIR, LOG_FILE, WINE_RUN, WORK, Disc, SetupTestCase, parse_log, read_records,
-                     run_setup, set_windows_version, winpath)
+from engine_files import Engine, check_path, compared
+from harness import (BENCH_DIR, RECORDER_EXE, WINE_RUN, WORK, Disc, SetupTestCase, read_log, read_records,
+                     run_setup, start_waiting_setup, wine, winpath)
+
+TOOLS = os.path.dirname(RECORDER_EXE)
 
 LOG_START = 'Entering Setup launcher\n\n'
 DUPLICATE = 'A duplicate is already running. Exiting...\n'
@@ -16,16 +20,10 @@ class ConcurrencyTest(SetupTestCase):
     def test_twenty_launchers_while_one_waits_for_a_silent_installation(self):
         disc = self.disc()
         disc.program('Dusmara/setup.exe', sleep=8000)
-        set_windows_version(None)
-        if os.path.exists(LOG_FILE):
-            os.remove(LOG_FILE)
-        env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
-        command = [WINE_RUN, BENCH_DIR, disc.win('Setup.exe'), '/s']
-        first = subprocess.Popen(command, env=env)
+        first = start_waiting_setup(disc, '/s')
         try:
-            deadline = time.monotonic() + 20
-            while not os.path.exists(disc.record_file) and time.monotonic() < deadline:
-                time.sleep(0.05)
+            env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
+            command = [WINE_RUN, BENCH_DIR, disc.win('Setup.exe'), '/s']
             others = [subprocess.Popen(command, env=env) for _ in range(20)]
             codes = [p.wait(timeout=60) for p in others]
             self.assertEqual([1] * 20, codes)
@@ -34,8 +32,7 @@ class ConcurrencyTest(SetupTestCase):
         finally:
             if first.poll() is None:
                 first.kill()
-        with open(LOG_FILE, encoding='latin-1', newline='') as f:
-            log = [message for _, message in parse_log(f.read())]
+        log = read_log()
         self.assertEqual(21, log.count(LOG_START))
         self.assertEqual(20, log.count(DUPLICATE))
         self.assertEqual(1, sum(m.startswith('LaunchCmdline::Launching') for m in log))
@@ -106,6 +103,63 @@ class LongInputTest(SetupTestCase):
         self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
         run = run_setup(disc)
         self.assertEqual(['Last\n', 'LaunchCmdline::Launching .\\Dusmara\\setup.exe \n'], run.log[-2:])
+
+
+class HostileDiscTest(SetupTestCase):
+
+    def setUp(self):
+        self.engine = Engine()
+
+    def tearDown(self):
+        self.engine.remove()
+
+    def test_planted_psapi_is_never_loaded(self):
+        # A stale engine makes the launcher search for the engine's processes
+        # twice (before the update and inside it), each search through PSAPI.
+        self.engine.lay('v_999', None, None, None, None)
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        disc.program('TechSupt/IKernelUpdate/Setup.exe')
+        planted = disc.path('PSAPI.DLL')
+        shutil.copy(os.path.join(TOOLS, 'plantedpsapi.dll'), planted)
+        # Wine then searches for PSAPI.DLL as Windows does: the program's folder first.
+        run = run_setup(disc, env={'WINEDLLOVERRIDES': 'psapi=n,b;mscoree,mshtml='})
+        self.assertEqual(0, run.exit_code)
+        self.assertTrue(any('IKernelUpdate\\Setup.exe -s' in m for m in run.log), run)
+        self.assertFalse(os.path.exists(planted + '.loaded'), 'the planted PSAPI.DLL was loaded')
+
+        # The control: a bare-name load from the same folder takes the planted file.
+        shutil.copy(os.path.join(TOOLS, 'plantcheck.exe'), disc.path('plantcheck.exe'))
+        wine([disc.win('plantcheck.exe'), 'bare'], cwd=disc.root,
+             env={'WINEDLLOVERRIDES': 'psapi=n,b;mscoree,mshtml='})
+        self.assertTrue(os.path.exists(planted + '.loaded'), 'the control did not load the planted file')
+
+    def test_engine_file_with_a_version_text_of_200_characters(self):
+        # Cut to the 49 characters the found text is read into: still a huge
+        # first field, so current.
+        self.engine.lay('v_200', 'v_current', 'v_current', 'v_current', 'v_current')
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        disc.program('TechSupt/IKernelUpdate/Setup.exe')
+        run = run_setup(disc)
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual(compared(check_path(0), '9' * 49), run.log[1])
+        self.assertIn('Skipping Engine update.\n', run.log)
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+
+    def test_cmdline_param_with_every_conversion_letter(self):
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        default = f'/s /f1"{disc.win()}\\Dusmara"'
+        for letter in string.ascii_letters:
+            if letter == 's':
+                continue
+            template = f'/f1"%s" %{letter}'
+            disc.ini({'Silent': {'CmdlineParam': template}})
+            run = run_setup(disc, '/s')
+            self.assertEqual(0, run.exit_code, letter)
+            self.assertIn(f'CmdlineParam {template} refused, default used\n', run.log)
+            self.assertLaunched(run, disc.win('Dusmara/setup.exe'), default)
 
 
 if __name__ == '__main__':

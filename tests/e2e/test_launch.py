@@ -1,12 +1,8 @@
 """Launch selection end to end: every row of the decision table and the
 edge cases of product folder and setup program resolution."""
-import os
-import subprocess
-import time
 import unittest
 
-from harness import (BENCH_DIR, LOG_FILE, WINE_RUN, SetupTestCase, run_setup, set_windows_version, wine,
-                     winpath)
+from harness import SetupTestCase, read_log, run_setup, start_waiting_setup, wine, winpath
 
 LOG_START = 'Entering Setup launcher\n\n'
 NO_UPDATE = 'IkernelUpdate not found in .\\TechSupt\\IKernelUpdate\\Setup.exe\n'
@@ -114,17 +110,8 @@ class CommandLineModeTest(SetupTestCase):
     def test_second_launcher_while_the_first_waits(self):
         disc = self.disc()
         disc.program('Dusmara/setup.exe', sleep=4000)
-        set_windows_version(None)
-        if os.path.exists(LOG_FILE):
-            os.remove(LOG_FILE)
-        env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
-        first = subprocess.Popen([WINE_RUN, BENCH_DIR, disc.win('Setup.exe'), '/s'], env=env)
+        first = start_waiting_setup(disc, '/s')
         try:
-            deadline = time.monotonic() + 20
-            while time.monotonic() < deadline:
-                if os.path.exists(disc.record_file):
-                    break
-                time.sleep(0.05)
             second = wine([disc.win('Setup.exe'), '/s'], env={'RECORD_FILE': winpath(disc.record_file)})
             self.assertEqual(1, second.returncode)
             self.assertIsNone(first.poll(), 'the first launcher still waits')
@@ -132,10 +119,9 @@ class CommandLineModeTest(SetupTestCase):
         finally:
             if first.poll() is None:
                 first.kill()
-        with open(LOG_FILE, encoding='latin-1') as f:
-            log = f.read()
-        self.assertEqual(1, log.count('A duplicate is already running. Exiting...'))
-        self.assertEqual(1, log.count('LaunchCmdline::Launching'))
+        log = read_log()
+        self.assertEqual(1, log.count('A duplicate is already running. Exiting...\n'))
+        self.assertEqual(1, sum(m.startswith('LaunchCmdline::Launching') for m in log))
 
 
 class TemplateTest(SetupTestCase):

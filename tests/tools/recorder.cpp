@@ -3,9 +3,10 @@
 // Appends one line to the file named by the RECORD_FILE environment variable:
 //   start <TAB> pid <TAB> own path <TAB> command line <TAB> current directory <TAB> show state
 // where the show state is STARTUPINFO.wShowWindow, or -1 when the starter gave none,
-// and "end <TAB> pid" when it ends by itself. When the environment variable
-// RECORD_TIMES is set (the benchmark's launch timer sets it), each of these two lines
-// is followed by
+// "ready <TAB> pid" once the windows it was asked for are open, and
+// "end <TAB> pid" when it ends by itself. When the environment variable
+// RECORD_TIMES is set (the benchmark's launch timer sets it), the start and the
+// end line are each followed by
 //   time <TAB> pid <TAB> start | end <TAB> performance counter <TAB> system time
 // taken the moment WinMain was entered or left: QueryPerformanceCounter (one clock for
 // every process of the machine, so it compares with a starter's own readings) and the
@@ -190,6 +191,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (szWindows[0] != '\0')
     {
         OpenWindows(szWindows);
+        char szReady[64];
+        snprintf(szReady, sizeof(szReady), "ready\t%lu\n", GetCurrentProcessId());
+        AppendRecord(szReady);
         if (dwSleep != 0)
             SetTimer(nullptr, 0, dwSleep, nullptr);
         MSG msg;
