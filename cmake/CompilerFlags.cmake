@@ -4,8 +4,7 @@
 # no exceptions, no RTTI, no MinGW printf (its ANSI stdio pulls in a large
 # formatter), one section per function so the linker drops what is unused,
 # the C++ and GCC runtimes linked statically. Link-time optimisation of the
-# product code and no frame pointers take a further tenth off the code, and
-# the start-up objects' unwind tables are left out (discard-eh-frame.ld).
+# product code and no frame pointers take a further tenth off the code.
 # bench/run-bench.py measures the result.
 
 option(SETUP_SANITIZE "Build the native code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
@@ -54,6 +53,5 @@ endfunction()
 
 # Link settings of Setup.exe and of its test builds.
 function(setup_product_link target)
-    target_link_options(${target} PRIVATE -Wl,--gc-sections $<$<CONFIG:Release>:-s>
-        -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/discard-eh-frame.ld)
+    target_link_options(${target} PRIVATE -Wl,--gc-sections $<$<CONFIG:Release>:-s>)
 endfunction()
