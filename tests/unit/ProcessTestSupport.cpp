@@ -46,24 +46,6 @@ const std::vector<std::string>& CLibraryOverride::Asked() const { return g_asked
 
 namespace {
 
-struct WindowCount
-{
-    DWORD dwProcessId;
-    int   nCount;
-};
-
-BOOL CALLBACK CountWindow(HWND hWnd, LPARAM lParam)
-{
-    WindowCount* pCount = reinterpret_cast<WindowCount*>(lParam);
-    DWORD        dwOwner = 0;
-    GetWindowThreadProcessId(hWnd, &dwOwner);
-    char szTitle[64] = {};
-    GetWindowTextA(hWnd, szTitle, sizeof(szTitle));
-    if (dwOwner == pCount->dwProcessId && strncmp(szTitle, "recorder ", 9) == 0)
-        ++pCount->nCount;
-    return TRUE;
-}
-
 std::vector<std::vector<std::string>> ReadRecords(const std::string& path)
 {
     std::vector<std::vector<std::string>> records;
@@ -92,7 +74,9 @@ CStandIn::CStandIn(const std::string& folder, const char* szName, const char* sz
     : m_hProcess(nullptr), m_dwProcessId(0)
 {
     std::string program = folder + "\\" + szName;
-    CopyFileA(ToolPath("recorder.exe").c_str(), program.c_str(), FALSE);
+    // Never over a running copy: Wine lets the file be rewritten under the
+    // process that maps it, which then dies.
+    CopyFileA(ToolPath("recorder.exe").c_str(), program.c_str(), TRUE);
     std::string rec = "[rec]\r\n";
     for (const char* p = szBehaviour; *p != '\0'; ++p)
         rec += *p == '\n' ? std::string("\r\n") : std::string(1, *p);
@@ -115,12 +99,12 @@ CStandIn::CStandIn(const std::string& folder, const char* szName, const char* sz
     m_hProcess    = pi.hProcess;
     m_dwProcessId = pi.dwProcessId;
 
-    // Ready once it has recorded its start and opened all its windows.
+    // Ready once it has recorded its start and, with windows, that they are
+    // open and shown.
+    const char* szReady = nWindows > 0 ? "\nready\t" : "start\t";
     for (int nTry = 0; nTry < 500; ++nTry)
     {
-        WindowCount count = {m_dwProcessId, 0};
-        EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
-        if (ReadFileText(m_recordFile).find("start\t") == 0 && count.nCount >= nWindows)
+        if (ReadFileText(m_recordFile).find(szReady) != std::string::npos)
             break;
         Sleep(20);
     }
