@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "Utils/Common/Sync/Sync.h"
+#include "engine/FileVersion.h"
 #include "services/Launch.h"
 #include "services/Log.h"
 #include "services/Registry.h"
@@ -99,4 +100,19 @@ TEST(Leaks, Launch)
         EXPECT_FALSE(LaunchCmdline((folder + "\\missing.exe").c_str(), nullptr, INFINITE, 1));
     });
     Sleep(1600); // let the sleepers end before the folder is reused
+}
+
+TEST(Leaks, VersionQuery)
+{
+    UseTestLog("leaks_version");
+    for (const char* szFile : {"v_current.dll", "v_none.dll", "v_second.dll", "missing.dll"})
+    {
+        const std::string path = ToolPath("versions\\") + szFile;
+        ExpectNoLeak(szFile, [&] {
+            char szVersion[50] = {};
+            EXPECT_EQ(path.find("v_current") != std::string::npos,
+                      QueryFileVersion(path.c_str(), szVersion, sizeof(szVersion)) == 1);
+            CheckFileVersion("6.31.100.1190", path.c_str());
+        });
+    }
 }
