@@ -22,21 +22,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
     if (strlen(line.data()) >= LOG_BUFFER_SIZE)
         abort();
 
-    // A format whose conversions all take a string: every letter the
-    // formatter converts is turned into 's', and at most 8 are given.
-    std::string format = input.Text();
+    // A format whose conversions all take a string: the format is read with
+    // the formatter's own grammar ('%', an optional '0', digits, l and h,
+    // then a letter), every letter it converts is turned into 's', and at
+    // most 8 conversions are given.
+    std::string format       = input.Text();
     int         nConversions = 0;
     for (size_t i = 0; i < format.size(); ++i)
     {
         if (format[i] != '%')
             continue;
-        ++nConversions;
         size_t j = i + 1;
-        while (j < format.size() && strchr("0123456789lh", format[j]) != nullptr)
+        if (j < format.size() && format[j] == '0')
+            ++j;
+        while (j < format.size() && format[j] >= '0' && format[j] <= '9')
+            ++j;
+        while (j < format.size() && (format[j] == 'l' || format[j] == 'h'))
             ++j;
         if (j < format.size() && strchr("sdiuxXc", format[j]) != nullptr)
+        {
             format[j] = 's';
-        i = j;
+            ++nConversions;
+        }
+        i = j; // the letter, or the character the formatter copies as text
     }
     if (nConversions > 8)
         return 0;
