@@ -68,6 +68,7 @@ class EngineTestCase(SetupTestCase):
         self.assertTrue(update[0].ended, run)
         with open(disc.record_file, encoding='latin-1') as f:
             events = [line.split('\t')[:2] for line in f.read().splitlines()]
+        events = [event for event in events if event[0] in ('start', 'end')]
         self.assertEqual(['start', update[0].pid], events[0])
         self.assertEqual(['end', update[0].pid], events[1])
         self.assertEqual('start', events[2][0])

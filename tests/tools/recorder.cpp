@@ -3,7 +3,8 @@
 // Appends one line to the file named by the RECORD_FILE environment variable:
 //   start <TAB> pid <TAB> own path <TAB> command line <TAB> current directory <TAB> show state
 // where the show state is STARTUPINFO.wShowWindow, or -1 when the starter gave none,
-// "ready <TAB> pid" once the windows it was asked for are open, and
+// "ready <TAB> pid" once it has done its work and opened the windows it was
+// asked for (it then only waits, or ends), and
 // "end <TAB> pid" when it ends by itself. When the environment variable
 // RECORD_TIMES is set (the benchmark's launch timer sets it), the start and the
 // end line are each followed by
@@ -189,11 +190,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     }
 
     if (szWindows[0] != '\0')
-    {
         OpenWindows(szWindows);
-        char szReady[64];
-        snprintf(szReady, sizeof(szReady), "ready\t%lu\n", GetCurrentProcessId());
-        AppendRecord(szReady);
+    char szReady[64];
+    snprintf(szReady, sizeof(szReady), "ready\t%lu\n", GetCurrentProcessId());
+    AppendRecord(szReady);
+
+    if (szWindows[0] != '\0')
+    {
         if (dwSleep != 0)
             SetTimer(nullptr, 0, dwSleep, nullptr);
         MSG msg;

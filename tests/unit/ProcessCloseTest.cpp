@@ -47,7 +47,7 @@ protected:
 
 TEST_F(ProcessCloseTest, ProcessThatEndsOnCloseIsNotTerminated)
 {
-    CStandIn engine(m_folder, "IKernel.exe", "windows=visible\nsleep=60000", 1);
+    CStandIn engine(m_folder, "IKernel.exe", "windows=visible\nsleep=60000");
     DWORD    dwElapsed = 0;
     EXPECT_TRUE(TimedClose(engine.ProcessId(), TRUE, dwElapsed));
     EXPECT_LT(dwElapsed, 4000u);
@@ -62,8 +62,8 @@ TEST_F(ProcessCloseTest, ProcessIgnoringCloseIsTerminatedAfterFiveSeconds)
     // The windows ignore WM_CLOSE, so each is asked while the others still
     // stand. (Wine does not honour SMTO_NOTIMEOUTIFNOTHUNG: a window busy
     // destroying another for more than 100 ms would miss its query there.)
-    CStandIn engine(m_folder, "IKernel.exe", "windows=visible,hidden,visible\nignoreclose=1\nsleep=60000", 3);
-    CStandIn bystander(m_folder, "other.exe", "windows=visible\nsleep=60000", 1);
+    CStandIn engine(m_folder, "IKernel.exe", "windows=visible,hidden,visible\nignoreclose=1\nsleep=60000");
+    CStandIn bystander(m_folder, "other.exe", "windows=visible\nsleep=60000");
     DWORD    dwElapsed = 0;
     EXPECT_TRUE(TimedClose(engine.ProcessId(), TRUE, dwElapsed));
     EXPECT_GE(dwElapsed, 4900u);
@@ -83,7 +83,7 @@ TEST_F(ProcessCloseTest, ProcessIgnoringCloseIsTerminatedAfterFiveSeconds)
 
 TEST_F(ProcessCloseTest, WithoutTerminateAProcessIgnoringCloseIsLeftRunning)
 {
-    CStandIn engine(m_folder, "IKernel.exe", "windows=visible\nignoreclose=1\nsleep=60000", 1);
+    CStandIn engine(m_folder, "IKernel.exe", "windows=visible\nignoreclose=1\nsleep=60000");
     DWORD    dwElapsed = 0;
     EXPECT_FALSE(TimedClose(engine.ProcessId(), FALSE, dwElapsed));
     EXPECT_GE(dwElapsed, 4900u);
@@ -95,7 +95,7 @@ TEST_F(ProcessCloseTest, ProcessWithoutVisibleWindowIsTerminatedAtOnce)
     for (const char* szBehaviour : {"sleep=60000", "windows=hidden\nsleep=60000"})
     {
         SCOPED_TRACE(szBehaviour);
-        CStandIn engine(m_folder, "knlwrap.exe", szBehaviour, strstr(szBehaviour, "windows") ? 1 : 0);
+        CStandIn engine(m_folder, "knlwrap.exe", szBehaviour);
         DWORD    dwElapsed = 0;
         EXPECT_FALSE(TimedClose(engine.ProcessId(), FALSE, dwElapsed));
         EXPECT_TRUE(engine.IsRunning());
@@ -170,12 +170,12 @@ TEST_F(ProcessCloseTest, ClosingReleasesWhatItTakes)
 {
     // Once for what stays loaded for good, then counted.
     {
-        CStandIn engine(m_folder, "IKernel.exe", "windows=visible\nsleep=60000", 1);
+        CStandIn engine(m_folder, "IKernel.exe", "windows=visible\nsleep=60000");
         CProcessKiller().CloseProcess(engine.ProcessId(), TRUE);
     }
     for (const char* szBehaviour : {"windows=visible\nsleep=60000", "sleep=60000"})
     {
-        CStandIn  engine(m_folder, "IKernel.exe", szBehaviour, strstr(szBehaviour, "windows") ? 1 : 0);
+        CStandIn  engine(m_folder, "IKernel.exe", szBehaviour);
         const DWORD nHandles = HandleCount();
         EXPECT_TRUE(CProcessKiller().CloseProcess(engine.ProcessId(), TRUE));
         EXPECT_TRUE(CProcessKiller().CloseProcess(0x7FFFFFF0, TRUE));
@@ -185,7 +185,7 @@ TEST_F(ProcessCloseTest, ClosingReleasesWhatItTakes)
 
 TEST_F(ProcessCloseTest, EngineProcessesAreEndedFirstOfEachName)
 {
-    CStandIn engine(m_folder, "IKernel.exe", "windows=visible\nsleep=60000", 1);
+    CStandIn engine(m_folder, "IKernel.exe", "windows=visible\nsleep=60000");
     CStandIn wrapper(m_folder, "knlwrap.exe", "sleep=60000");
     CStandIn secondEngine(m_folder, "IKernel.exe", "sleep=60000");
     KillEngineProcesses();

@@ -70,7 +70,7 @@ std::vector<std::vector<std::string>> ReadRecords(const std::string& path)
 
 } // namespace
 
-CStandIn::CStandIn(const std::string& folder, const char* szName, const char* szBehaviour, int nWindows)
+CStandIn::CStandIn(const std::string& folder, const char* szName, const char* szBehaviour)
     : m_hProcess(nullptr), m_dwProcessId(0)
 {
     std::string program = folder + "\\" + szName;
@@ -99,12 +99,11 @@ CStandIn::CStandIn(const std::string& folder, const char* szName, const char* sz
     m_hProcess    = pi.hProcess;
     m_dwProcessId = pi.dwProcessId;
 
-    // Ready once it has recorded its start and, with windows, that they are
-    // open and shown.
-    const char* szReady = nWindows > 0 ? "\nready\t" : "start\t";
+    // Ready once it has done its start-up and opened its windows: from then
+    // on it only waits, and its module list stays as it is.
     for (int nTry = 0; nTry < 500; ++nTry)
     {
-        if (ReadFileText(m_recordFile).find(szReady) != std::string::npos)
+        if (ReadFileText(m_recordFile).find("\nready\t") != std::string::npos)
             break;
         Sleep(20);
     }

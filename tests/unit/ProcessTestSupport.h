@@ -37,8 +37,8 @@ class CStandIn
 public:
     // szName such as "IKernel.exe"; szBehaviour the lines of its [rec]
     // section, such as "windows=visible\nsleep=30000". Returns once the
-    // program has recorded its start and opened its windows.
-    CStandIn(const std::string& folder, const char* szName, const char* szBehaviour, int nWindows = 0);
+    // program has done its start-up and opened its windows.
+    CStandIn(const std::string& folder, const char* szName, const char* szBehaviour);
     ~CStandIn();
 
     DWORD ProcessId() const { return m_dwProcessId; }
