@@ -77,7 +77,7 @@ size_t FormatBoundedV(char* pDest, size_t cbDest, const char* szFormat, va_list 
         }
         // Every digit belongs to the width; a huge width saturates.
         for (; *p >= '0' && *p <= '9'; ++p)
-            nWidth = nWidth < 100000 ? nWidth * 10 + (*p - '0') : nWidth;
+            nWidth = nWidth < 1000 ? nWidth * 10 + (*p - '0') : nWidth;
         while (*p == 'l' || *p == 'h')
             ++p;
 
