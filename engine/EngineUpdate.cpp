@@ -4,12 +4,12 @@
 
 #include "engine/EngineNames.h"
 #include "engine/FileVersion.h"
-#include "engine/PathWithin.h"
 #include "launcher/Globals.h"
 #include "process/KillEngine.h"
 #include "services/Format.h"
 #include "services/Launch.h"
 #include "services/Log.h"
+#include "services/PathWithin.h"
 
 namespace {
 

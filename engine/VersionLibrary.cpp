@@ -1,15 +1,7 @@
 #include "engine/VersionLibrary.h"
 
+#include "services/ProcAddress.h"
 #include "services/SystemLibrary.h"
-
-namespace {
-
-template <typename T> T LookUp(HMODULE hModule, const char* szName)
-{
-    return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(hModule, szName)));
-}
-
-} // namespace
 
 CVersionLibrary::CVersionLibrary()
     : m_hModule(LoadSystemLibrary("version.dll")),
@@ -21,9 +13,9 @@ CVersionLibrary::CVersionLibrary()
     if (m_hModule == nullptr)
         return;
     m_pfnGetFileVersionInfoSizeA =
-        LookUp<PFN_GET_FILE_VERSION_INFO_SIZE_A>(m_hModule, "GetFileVersionInfoSizeA");
-    m_pfnGetFileVersionInfoA = LookUp<PFN_GET_FILE_VERSION_INFO_A>(m_hModule, "GetFileVersionInfoA");
-    m_pfnVerQueryValueA      = LookUp<PFN_VER_QUERY_VALUE_A>(m_hModule, "VerQueryValueA");
+        GetProcAddressAs<PFN_GET_FILE_VERSION_INFO_SIZE_A>(m_hModule, "GetFileVersionInfoSizeA");
+    m_pfnGetFileVersionInfoA = GetProcAddressAs<PFN_GET_FILE_VERSION_INFO_A>(m_hModule, "GetFileVersionInfoA");
+    m_pfnVerQueryValueA      = GetProcAddressAs<PFN_VER_QUERY_VALUE_A>(m_hModule, "VerQueryValueA");
     m_bReady = m_pfnGetFileVersionInfoSizeA != nullptr && m_pfnGetFileVersionInfoA != nullptr &&
                m_pfnVerQueryValueA != nullptr;
 }

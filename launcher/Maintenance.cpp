@@ -4,11 +4,11 @@
 
 #include "engine/EngineNames.h"
 #include "engine/EngineUpdate.h"
-#include "engine/PathWithin.h"
 #include "process/KillEngine.h"
 #include "services/Format.h"
 #include "services/Launch.h"
 #include "services/OsIdentify.h"
+#include "services/PathWithin.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "services/SystemLibrary.h"
 
 #include "services/Format.h"
+#include "services/ProcAddress.h"
 
 namespace {
 
@@ -35,11 +36,8 @@ void RestrictDllSearchToSystem()
     typedef BOOL(WINAPI * PFN_SET_DEFAULT_DLL_DIRECTORIES)(DWORD);
     const DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
 
-    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
-    if (hKernel == nullptr)
-        return;
-    PFN_SET_DEFAULT_DLL_DIRECTORIES pfnSet = reinterpret_cast<PFN_SET_DEFAULT_DLL_DIRECTORIES>(
-        reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDefaultDllDirectories")));
+    PFN_SET_DEFAULT_DLL_DIRECTORIES pfnSet = GetProcAddressAs<PFN_SET_DEFAULT_DLL_DIRECTORIES>(
+        GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
     if (pfnSet != nullptr)
         pfnSet(kSearchSystem32);
 }

@@ -1,4 +1,4 @@
-#include "engine/PathWithin.h"
+#include "services/PathWithin.h"
 
 #include <shlwapi.h>
 #include <string.h>
