@@ -8,7 +8,7 @@
 #include "Utils/Common/Sync/Sync.h"
 #include "services/Log.h" // g_szLogPath
 
-extern char g_szModuleFolder[MAX_PATH];  // the launcher's folder (step 1)
+extern char g_szModuleFolder[MAX_PATH];  // the launcher's folder, maybe its short name (step 1)
 extern char g_szCommandLine[MAX_PATH];   // the command line as received (step 2)
 extern char g_szLanguageCode[MAX_PATH];  // three-letter language code (step 6)
 extern char g_szCommonFilesDir[MAX_PATH]; // the common files folder (step 9)
@@ -26,4 +26,5 @@ enum ExitCode
 {
     EXIT_DONE      = 0, // ran to its end (also: an administrator was required)
     EXIT_DUPLICATE = 1, // another launcher is already running
+    EXIT_FOLDER_UNNAMEABLE = 3, // its folder has no name in the system code page (as ERROR_PATH_NOT_FOUND)
 };

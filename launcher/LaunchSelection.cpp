@@ -174,9 +174,7 @@ int HasSwitch(const char* szKeyword) { return FindSwitch(g_szCommandLine, szKeyw
 void BuildSetupIniPath()
 {
     char szPath[MAX_PATH];
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    szPath[MAX_PATH - 1] = '\0';
-    PathRemoveFileSpecA(szPath);
+    CopyStringBounded(szPath, MAX_PATH, g_szModuleFolder);
     // Too long a folder leaves no settings path rather than the folder itself.
     if (!PathAppendA(szPath, "Setup.ini"))
         szPath[0] = '\0';

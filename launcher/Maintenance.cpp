@@ -4,6 +4,7 @@
 
 #include "engine/EngineNames.h"
 #include "engine/EngineUpdate.h"
+#include "launcher/Globals.h"
 #include "process/KillEngine.h"
 #include "services/Format.h"
 #include "services/Launch.h"
@@ -25,14 +26,13 @@ const size_t REGEDIT_PARAMETERS_SIZE = MAX_PATH + 8;
 // szFile (MAX_PATH bytes), 0 when the disc carries none.
 int FindDriverRegistryFile(char* szFile)
 {
-    char szFolder[MAX_PATH];
-    const DWORD cchModule = GetModuleFileNameA(nullptr, szFolder, MAX_PATH);
+    char szModule[MAX_PATH];
+    const DWORD cchModule = GetModuleFileNameA(nullptr, szModule, MAX_PATH);
     if (cchModule == 0 || cchModule >= MAX_PATH)
         return 0; // a cut name is not the launcher's folder
-    PathRemoveFileSpecA(szFolder);
     for (const char* szName : DRIVER_REGISTRY_FILES)
     {
-        if (JoinPathWithin(szFile, MAX_PATH, szFolder, szName) && PathFileExistsA(szFile))
+        if (JoinPathWithin(szFile, MAX_PATH, g_szModuleFolder, szName) && PathFileExistsA(szFile))
             return 1;
     }
     return 0;

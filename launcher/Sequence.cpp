@@ -5,6 +5,7 @@
 #include "launcher/Globals.h"
 #include "launcher/LaunchSelection.h"
 #include "launcher/Maintenance.h"
+#include "launcher/ModuleFolder.h"
 #include "launcher/Probe.h"
 #include "launcher/ProductFolder.h"
 #include "services/Bounded.h"
@@ -38,10 +39,9 @@ int RunSetup(HINSTANCE hInstance, const char* szCmdLine)
 {
     RestrictDllSearchToSystem();
 
-    // 1. Work relative to the launcher's own folder from here on.
-    GetModuleFileNameA(nullptr, g_szModuleFolder, MAX_PATH);
-    g_szModuleFolder[MAX_PATH - 1] = '\0'; // older systems leave a cut name unterminated
-    PathRemoveFileSpecA(g_szModuleFolder);
+    // 1. Work relative to the launcher's own folder from here on. Everything
+    // built from that folder takes it from g_szModuleFolder.
+    const ModuleFolderName folderName = LocateModuleFolder(g_szModuleFolder);
     SetCurrentDirectoryA(g_szModuleFolder);
 
     // 2. The command line, cut to 259 characters when longer.
@@ -53,6 +53,15 @@ int RunSetup(HINSTANCE hInstance, const char* szCmdLine)
 
     // 4.
     WriteLog("Entering Setup launcher\n\n");
+    if (folderName == FOLDER_SHORT_NAME)
+        WriteLog("Folder name not in the system code page, working from its short name %s\n", g_szModuleFolder);
+    if (folderName == FOLDER_UNNAMEABLE)
+    {
+        // Every path built from "?" names nothing: starting nothing is said
+        // so, rather than reported as success.
+        WriteLog("Folder %s cannot be named in the system code page, nothing launched\n", g_szModuleFolder);
+        return EXIT_FOLDER_UNNAMEABLE;
+    }
 
     // 5. Single instance.
     CSyncLock lock(&g_SetupMutex, FALSE);

@@ -95,12 +95,17 @@ class Record:
         return f'Record({self.path!r}, {self.cmdline!r}, cwd={self.cwd!r}, show={self.show})'
 
 
-def read_records(path):
+def ansi_encoding(lang):
+    """The Python codec of the Windows ANSI code page that Wine picks for `lang`."""
+    return 'cp932' if lang and lang.startswith('ja_JP') else 'latin-1'
+
+
+def read_records(path, encoding='latin-1'):
     starts, messages = [], []
     by_pid = {}
     if not os.path.exists(path):
         return starts, messages
-    with open(path, encoding='latin-1') as f:
+    with open(path, encoding=encoding) as f:
         for line in f.read().splitlines():
             fields = line.split('\t')
             if fields[0] == 'start' and len(fields) == 6:
@@ -130,11 +135,12 @@ class Run:
 
 
 class Disc:
-    """A disc folder with the real Setup.exe at its root."""
+    """A disc folder with the real Setup.exe at its root; `folder` names the
+    disc's own folder (inside the scenario's), for folder names in other scripts."""
 
-    def __init__(self, name, launcher_name='Setup.exe'):
-        self.root = os.path.join(WORK, name)
-        shutil.rmtree(self.root, ignore_errors=True)
+    def __init__(self, name, launcher_name='Setup.exe', folder=''):
+        shutil.rmtree(os.path.join(WORK, name), ignore_errors=True)
+        self.root = os.path.join(WORK, name, folder) if folder else os.path.join(WORK, name)
         os.makedirs(self.root)
         self.launcher = os.path.join(self.root, launcher_name)
         shutil.copy(SETUP_EXE, self.launcher)
@@ -218,7 +224,7 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
     seconds = time.monotonic() - started_at
     log_text = ''
     if os.path.exists(LOG_FILE):
-        with open(LOG_FILE, encoding='latin-1', newline='') as f:
+        with open(LOG_FILE, encoding=ansi_encoding(lang), newline='') as f:
             log_text = f.read()
     entries = parse_log(log_text)
     # Programs of the system folder (regedit) are no stand-ins and record nothing.
@@ -226,12 +232,12 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
                    and not m.lower().startswith('launchcmdline::launching c:\\windows\\'))
     deadline = time.monotonic() + 20
     while settle and time.monotonic() < deadline:
-        started, _ = read_records(disc.record_file)
+        started, _ = read_records(disc.record_file, ansi_encoding(lang))
         if len(started) >= launched and (not wait_for_end or all(
                 r.ended or not r.path.lower().endswith('.exe') for r in started)):
             break
         time.sleep(0.05)
-    started, messages = read_records(disc.record_file)
+    started, messages = read_records(disc.record_file, ansi_encoding(lang))
     return Run(result.returncode, entries, started, messages, seconds)
 
 
@@ -262,8 +268,8 @@ class SetupTestCase(unittest.TestCase):
 
     maxDiff = None
 
-    def disc(self, launcher_name='Setup.exe'):
-        return Disc(self.id().split('.', 1)[1].replace('.', '_'), launcher_name)
+    def disc(self, launcher_name='Setup.exe', folder=''):
+        return Disc(self.id().split('.', 1)[1].replace('.', '_'), launcher_name, folder)
 
     def assertLaunched(self, run, path, params='', show=1, cwd=None):
         """Exactly one program started: `path` (relative to the disc or absolute)."""

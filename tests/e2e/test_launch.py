@@ -2,7 +2,10 @@
 edge cases of product folder and setup program resolution."""
 import unittest
 
+import shutil
+
 from harness import SetupTestCase, read_log, run_setup, start_waiting_setup, wine, winpath
+from privilege_tools import tool
 
 LOG_START = 'Entering Setup launcher\n\n'
 NO_UPDATE = 'IkernelUpdate not found in .\\TechSupt\\IKernelUpdate\\Setup.exe\n'
@@ -256,6 +259,69 @@ class FallbackChainTest(SetupTestCase):
         run = run_setup(self.disc('launch.exe'))
         self.assertEqual(0, run.exit_code)
         self.assertEqual([LOG_START, NO_UPDATE], run.log)
+
+
+class DiscFolderNameTest(SetupTestCase):
+    """A disc in a folder whose name is not ASCII. The launcher works in the
+    system's ANSI code page: a name it can write is used as it is, any other
+    through the folder's short name."""
+
+    SHORT_NAME = 'Folder name not in the system code page, working from its short name '
+
+    def test_names_the_code_page_can_write_are_used_as_they_are(self):
+        for folder, lang in (('Jürgen Äpfel', 'de_DE.UTF-8'), ('Jürgen Äpfel', 'en_US.UTF-8'),
+                             ('Café', 'en_US.UTF-8'), ('ディスク', 'ja_JP.UTF-8')):
+            with self.subTest(folder=folder, lang=lang):
+                disc = self.disc(folder=folder)
+                disc.program('Dusmara/setup.exe')
+                run = run_setup(disc, '/s', lang=lang)
+                self.assertEqual(0, run.exit_code)
+                params = f'/s /f1"{disc.win()}\\Dusmara"'
+                self.assertLaunched(run, disc.win('Dusmara/setup.exe'), params, cwd=disc.win())
+                self.assertEqual([LOG_START, NO_UPDATE, launching('.\\Dusmara\\setup.exe', params)], run.log)
+                run = run_setup(disc, lang=lang)
+                self.assertEqual([LOG_START, NO_UPDATE, 'Last\n', launching('.\\Dusmara\\setup.exe')], run.log)
+                self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+
+    def test_other_names_through_the_short_name(self):
+        disc = self.disc(folder='Ж')
+        disc.program('Dusmara/setup.exe')
+        disc.program('TechSupt/IKernelUpdate/Setup.exe')
+        disc.ini({'Silent': {'CmdlineParam': '/f1"%s\\setup.iss"'}})
+        # The stand-ins name their own file as Wine does, through the long name.
+        started = disc.win('Dusmara/setup.exe').replace('Ж', '?')
+        for cmdline in ('/s', ''):
+            with self.subTest(cmdline=cmdline):
+                run = run_setup(disc, cmdline)
+                self.assertEqual(0, run.exit_code)
+                self.assertTrue(run.log[1].startswith(self.SHORT_NAME), run)
+                short = run.log[1][len(self.SHORT_NAME):-1]
+                self.assertTrue(short.isascii() and '~' in short and short != disc.win(), short)
+                self.assertEqual(len(disc.win().split('\\')), len(short.split('\\')), short)
+                # Setup.ini, the engine update and the product path all come from the short folder.
+                self.assertIn(f'LaunchCmdline::Launching {short}\\techsupt\\IKernelUpdate\\Setup.exe -s\n', run.log)
+                params = f'/f1"{short}\\Dusmara\\setup.iss"' if cmdline else ''
+                self.assertEqual(launching('.\\Dusmara\\setup.exe', params), run.log[-1])
+                product = [r for r in run.started if r.path.lower() == started.lower()]
+                self.assertEqual(1, len(product), run)
+                self.assertEqual(params, product[0].params)
+                self.assertEqual(short.lower(), product[0].cwd.lower())
+
+    def test_no_short_name_starts_nothing_and_says_so(self):
+        # 8.3 names switched off: GetShortPathNameW gives the long name back,
+        # or fails.
+        for mode in ('long', 'fail'):
+            with self.subTest(mode=mode):
+                disc = self.disc(folder='Ж')
+                shutil.copy(tool('SetupNoShortNames.exe'), disc.launcher)
+                disc.program('Dusmara/setup.exe')
+                for cmdline in ('/s', ''):
+                    run = run_setup(disc, cmdline, env={'SHORT_NAME_MODE': mode})
+                    self.assertEqual(3, run.exit_code, run)
+                    folder = disc.win().replace('Ж', '?')
+                    self.assertEqual([LOG_START, f'Folder {folder} cannot be named in the system code page, '
+                                      'nothing launched\n'], run.log)
+                    self.assertNothingLaunched(run)
 
 
 if __name__ == '__main__':

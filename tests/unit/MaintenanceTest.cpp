@@ -7,7 +7,9 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "launcher/Globals.h"
 #include "launcher/Maintenance.h"
+#include "launcher/ModuleFolder.h"
 #include "services/OsIdentify.h"
 
 namespace {
@@ -28,10 +30,8 @@ std::string ImportedValue()
 // regedit is waited for: the value is in the registry when the call returns.
 TEST(DriverImport, RegistryFileIsImportedBeforeTheCallReturns)
 {
-    char szModule[MAX_PATH];
-    GetModuleFileNameA(nullptr, szModule, MAX_PATH);
-    PathRemoveFileSpecA(szModule);
-    const std::string drvs = std::string(szModule) + "\\Drvs";
+    LocateModuleFolder(g_szModuleFolder);
+    const std::string drvs = std::string(g_szModuleFolder) + "\\Drvs";
     const std::string file = drvs + "\\Bin\\express.reg";
     CreateDirectoryA(drvs.c_str(), nullptr);
     CreateDirectoryA((drvs + "\\Bin").c_str(), nullptr);

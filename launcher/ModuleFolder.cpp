@@ -1,0 +1,105 @@
+#include "launcher/ModuleFolder.h"
+
+#include <shlwapi.h>
+
+#include "services/Bounded.h"
+#include "services/ProcAddress.h"
+
+namespace {
+
+typedef DWORD(WINAPI* PFN_GET_MODULE_FILE_NAME_W)(HMODULE hModule, LPWSTR wszName, DWORD cchName);
+
+// What a conversion to the ANSI code page gave.
+enum AnsiConversion
+{
+    ANSI_EXACT,  // every character has its own form
+    ANSI_LOSSY,  // a default character stands for at least one
+    ANSI_FAILED, // no result (too long, or a code page that reports no loss)
+};
+
+// The Unicode functions are looked up: the import of a function that a
+// system's kernel32 lacks would keep the launcher from loading at all.
+HMODULE Kernel32() { return GetModuleHandleA("kernel32.dll"); }
+
+DWORD WINAPI GetShortPathNameFromSystem(LPCWSTR wszLong, LPWSTR wszShort, DWORD cchShort)
+{
+    PFN_GET_SHORT_PATH_NAME_W pfnGetShortPathName =
+        GetProcAddressAs<PFN_GET_SHORT_PATH_NAME_W>(Kernel32(), "GetShortPathNameW");
+    return pfnGetShortPathName != nullptr ? pfnGetShortPathName(wszLong, wszShort, cchShort) : 0;
+}
+
+PFN_GET_SHORT_PATH_NAME_W g_pfnGetShortPathName = GetShortPathNameFromSystem;
+
+// Converts wszPath into szPath (MAX_PATH bytes). Best-fit mappings count as a
+// loss too: they turn a character into a look-alike ("Ł" into "L"), which
+// names another folder.
+AnsiConversion ConvertToAnsi(const wchar_t* wszPath, char* szPath)
+{
+    BOOL bDefaultUsed = FALSE;
+    int  cbPath       = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wszPath, -1, szPath, MAX_PATH,
+                                            nullptr, &bDefaultUsed);
+    // Windows NT 4 does not know the flag.
+    if (cbPath == 0 && GetLastError() == ERROR_INVALID_FLAGS)
+        cbPath = WideCharToMultiByte(CP_ACP, 0, wszPath, -1, szPath, MAX_PATH, nullptr, &bDefaultUsed);
+    if (cbPath == 0)
+        return ANSI_FAILED;
+    return bDefaultUsed ? ANSI_LOSSY : ANSI_EXACT;
+}
+
+// PathRemoveFileSpecA's cut for a Unicode path: the last backslash goes,
+// except the one of a drive root.
+void RemoveFileName(wchar_t* wszPath)
+{
+    wchar_t* pLast = nullptr;
+    for (wchar_t* p = wszPath; *p != L'\0'; ++p)
+    {
+        if (*p == L'\\')
+            pLast = p;
+    }
+    if (pLast == nullptr)
+        return;
+    if (pLast == wszPath + 2 && wszPath[1] == L':')
+        ++pLast;
+    *pLast = L'\0';
+}
+
+} // namespace
+
+ModuleFolderName LocateModuleFolder(char* szFolder)
+{
+    GetModuleFileNameA(nullptr, szFolder, MAX_PATH);
+    szFolder[MAX_PATH - 1] = '\0'; // older systems leave a cut name unterminated
+    PathRemoveFileSpecA(szFolder);
+
+    // Windows 95, 98 and Me have GetModuleFileNameW only as a stub that fails.
+    // A name too long for the buffer is left to the ANSI name, as ever.
+    PFN_GET_MODULE_FILE_NAME_W pfnGetModuleFileName =
+        GetProcAddressAs<PFN_GET_MODULE_FILE_NAME_W>(Kernel32(), "GetModuleFileNameW");
+    wchar_t wszFolder[MAX_PATH];
+    const DWORD cchModule = pfnGetModuleFileName != nullptr ? pfnGetModuleFileName(nullptr, wszFolder, MAX_PATH) : 0;
+    if (cchModule == 0 || cchModule >= MAX_PATH)
+        return FOLDER_AS_IS;
+    RemoveFileName(wszFolder);
+
+    // Only the folder counts: a launcher renamed with such a character still
+    // finds its folder through the ANSI name.
+    char szConverted[MAX_PATH];
+    if (ConvertToAnsi(wszFolder, szConverted) != ANSI_LOSSY)
+        return FOLDER_AS_IS;
+
+    // A volume without short names gives the long name back, which converts
+    // with the same loss.
+    wchar_t     wszShort[MAX_PATH];
+    const DWORD cchShort = g_pfnGetShortPathName(wszFolder, wszShort, MAX_PATH);
+    if (cchShort == 0 || cchShort >= MAX_PATH || ConvertToAnsi(wszShort, szConverted) != ANSI_EXACT)
+        return FOLDER_UNNAMEABLE;
+    CopyStringBounded(szFolder, MAX_PATH, szConverted);
+    return FOLDER_SHORT_NAME;
+}
+
+PFN_GET_SHORT_PATH_NAME_W SetShortPathNameFunction(PFN_GET_SHORT_PATH_NAME_W pfnGetShortPathName)
+{
+    PFN_GET_SHORT_PATH_NAME_W pfnPrevious = g_pfnGetShortPathName;
+    g_pfnGetShortPathName                 = pfnGetShortPathName;
+    return pfnPrevious;
+}
