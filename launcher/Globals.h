@@ -24,7 +24,7 @@ extern CMutex g_SetupMutex;
 // Exit codes of the launcher.
 enum ExitCode
 {
-    EXIT_DONE      = 0, // ran to its end (also: an administrator was required)
-    EXIT_DUPLICATE = 1, // another launcher is already running
-    EXIT_FOLDER_UNNAMEABLE = 3, // its folder has no name in the system code page (as ERROR_PATH_NOT_FOUND)
+    EXIT_DONE              = 0, // ran to its end (also: an administrator was required)
+    EXIT_DUPLICATE         = 1, // another launcher is already running
+    EXIT_FOLDER_UNNAMEABLE = 3, // its folder has no name in the system's code page; 3 as ERROR_PATH_NOT_FOUND
 };
