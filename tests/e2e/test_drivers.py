@@ -101,6 +101,16 @@ class DriverImportTest(SetupTestCase):
                 self.assertIn(self.regedit(disc, 'Drvs/Bin/express.reg'), run.log)
                 self.assertEqual('Drvs', imported())
 
+    def test_folder_the_code_page_cannot_write_imports_through_its_short_name(self):
+        disc = self.driver_disc(self.disc(folder='Ж'))
+        run = run_setup(disc, version='winxp')
+        self.assertEqual(0, run.exit_code)
+        self.assertEqual('Drvs', imported())
+        self.assertTrue(run.log[1].startswith('Folder name not in the system code page, working from its short'))
+        short = run.log[1].rsplit(' ', 1)[1][:-1]
+        self.assertIn(f'LaunchCmdline::Launching C:\\windows\\regedit.exe /s "{short}\\Drvs\\Bin\\express.reg"\n',
+                      run.log)
+
 
 if __name__ == '__main__':
     unittest.main()
