@@ -14,7 +14,7 @@ enum AnsiConversion
 {
     ANSI_EXACT,  // every character has its own form
     ANSI_LOSSY,  // a default character stands for at least one
-    ANSI_FAILED, // no result (too long, or a code page that reports no loss)
+    ANSI_FAILED, // no result (too long for the buffer, or a UTF-8 code page, which reports no loss)
 };
 
 // The Unicode functions are looked up: the import of a function that a
