@@ -3,17 +3,34 @@
 # missing. Needs root for apt-get; without root it only says what to install.
 set -u
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-          wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev"
+          wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev locales"
+# Unix locales of the display language tests: Japanese messages over an
+# English character type (Wine reads LC_MESSAGES and LC_CTYPE).
+locales="en_US.UTF-8 ja_JP.UTF-8"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
-[ -z "$missing" ] && exit 0
+missing_locales=""
+for l in $locales; do
+    locale -a 2>/dev/null | grep -qix "${l%.UTF-8}.utf8" || missing_locales="$missing_locales $l"
+done
+[ -z "$missing$missing_locales" ] && exit 0
 if [ "$(id -u)" != 0 ]; then
-    echo "Missing packages:$missing" >&2
-    echo "Install them as root: apt-get update && apt-get install -y$missing" >&2
+    [ -n "$missing" ] && echo "Missing packages:$missing" >&2 &&
+        echo "Install them as root: apt-get update && apt-get install -y$missing" >&2
+    [ -n "$missing_locales" ] && echo "Missing locales:$missing_locales (enable them in /etc/locale.gen, run locale-gen)" >&2
     exit 1
 fi
-echo "Installing:$missing"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q >/dev/null && apt-get install -y -q $missing >/dev/null
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    apt-get update -q >/dev/null && apt-get install -y -q $missing >/dev/null || exit 1
+fi
+if [ -n "$missing_locales" ]; then
+    echo "Generating locales:$missing_locales"
+    for l in $missing_locales; do
+        sed -i "s/^# *\($l \)/\1/" /etc/locale.gen
+    done
+    locale-gen --keep-existing >/dev/null
+fi
