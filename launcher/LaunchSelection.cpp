@@ -128,8 +128,13 @@ int LaunchInstallBatch()
     const DWORD cchInstallDir            = 256;
     char        szInstallDir[MAX_PATH]   = {};
     DWORD       nLength                  = GetFullPathNameA(".\\Install", cchInstallDir, szInstallDir, nullptr);
-    if (nLength == 0 || nLength >= cchInstallDir)
+    if (nLength == 0)
         return 0;
+    if (nLength >= cchInstallDir)
+    {
+        WriteLog("Install batch file path too long, nothing launched\n");
+        return 0;
+    }
     SetCurrentDirectoryA(szInstallDir);
 
     char szBatch[MAX_PATH];
@@ -140,7 +145,10 @@ int LaunchInstallBatch()
         char szStem[MAX_PATH];
         CopyStringBounded(szStem, MAX_PATH, szInstallDir);
         if (!PathAppendA(szStem, "inst") || FormatBounded(szBatch, MAX_PATH, "%senu.bat", szStem) >= MAX_PATH)
+        {
+            WriteLog("Install batch file path too long, nothing launched\n");
             return 0;
+        }
     }
     return LaunchCmdline(szBatch, nullptr, 0, SHOW_MINIMIZED);
 }
@@ -173,13 +181,17 @@ int HasSwitch(const char* szKeyword) { return FindSwitch(g_szCommandLine, szKeyw
 
 void BuildSetupIniPath()
 {
-    char szPath[MAX_PATH];
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    char        szPath[MAX_PATH];
+    const DWORD nLength  = GetModuleFileNameA(nullptr, szPath, MAX_PATH);
     szPath[MAX_PATH - 1] = '\0';
     PathRemoveFileSpecA(szPath);
-    // Too long a folder leaves no settings path rather than the folder itself.
-    if (!PathAppendA(szPath, "Setup.ini"))
+    // Too long a folder (or a cut module name) leaves no settings path rather
+    // than the folder itself; no value is then read from it.
+    if (nLength >= MAX_PATH || !PathAppendA(szPath, "Setup.ini"))
+    {
+        WriteLog("Setup.ini path too long, settings not read\n");
         szPath[0] = '\0';
+    }
     CopyStringBounded(g_szSetupIniPath, MAX_PATH, szPath);
 }
 
