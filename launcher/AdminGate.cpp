@@ -31,8 +31,8 @@ int PassAdministratorGate(HINSTANCE hInstance, int nOsCode)
         return 0;
     char szMessage[MESSAGE_SIZE] = {};
     BOOL bLost                   = FALSE;
-    // A code page without a default character (UTF-8) fails the call, and so
-    // does a text too long for the buffer: both take the Unicode box.
+    // With UTF-8 as the ANSI code page the call refuses the test, and a text
+    // too long for the buffer fails it: both take the Unicode box.
     if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, szWide, nLength, szMessage, MESSAGE_SIZE - 1, nullptr,
                             &bLost) != 0 &&
         !bLost)

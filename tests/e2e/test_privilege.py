@@ -110,8 +110,8 @@ class AdministratorGateTest(SetupTestCase):
 
 
 class MessageTextTest(unittest.TestCase):
-    """Entry 1 as LoadStringA gives it to the launcher: in the ANSI code page
-    of the system language, whole."""
+    """Entry 1 as LoadStringA gives it (the launcher's ANSI message box shows
+    that form): in the ANSI code page of the system language, whole."""
 
     def test_loaded_text_per_system_language(self):
         texts = expected_texts()
