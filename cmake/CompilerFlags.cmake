@@ -51,7 +51,9 @@ function(setup_product_flags target)
     endif()
 endfunction()
 
-# Link settings of Setup.exe and of its test builds.
+# Link settings of Setup.exe and of its test builds. Terminal Server aware:
+# on a terminal server in application mode an unmarked program may be given a
+# private per-user Windows folder, and the log would go there.
 function(setup_product_link target)
-    target_link_options(${target} PRIVATE -Wl,--gc-sections $<$<CONFIG:Release>:-s>)
+    target_link_options(${target} PRIVATE -Wl,--gc-sections -Wl,--tsaware $<$<CONFIG:Release>:-s>)
 endfunction()

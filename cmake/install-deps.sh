@@ -4,25 +4,32 @@
 set -u
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
           wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev locales"
-# Unix locales the tests run Wine in: without one, Wine misreads non-ASCII arguments.
+# Unix locales the tests run Wine in: without one, Wine misreads non-ASCII
+# arguments; the display language tests put Japanese messages over an English
+# character type (Wine reads LC_MESSAGES and LC_CTYPE).
 locales="de_DE en_US ja_JP"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
+missing_locales=""
 for l in $locales; do
-    locale -a 2>/dev/null | grep -qix "$l.utf-\?8" || missing_locales="${missing_locales:-} $l"
+    locale -a 2>/dev/null | grep -qix "$l.utf-\?8" || missing_locales="$missing_locales $l"
 done
-[ -z "$missing" ] && [ -z "${missing_locales:-}" ] && exit 0
+[ -z "$missing$missing_locales" ] && exit 0
 if [ "$(id -u)" != 0 ]; then
-    echo "Missing packages:$missing" >&2
-    echo "Install them as root: apt-get update && apt-get install -y$missing" >&2
-    [ -n "${missing_locales:-}" ] && echo "and generate the locales$missing_locales (UTF-8) with localedef" >&2
+    [ -n "$missing" ] && echo "Missing packages:$missing" >&2 &&
+        echo "Install them as root: apt-get update && apt-get install -y$missing" >&2
+    [ -n "$missing_locales" ] && echo "Missing locales:$missing_locales (UTF-8; generate them with localedef)" >&2
     exit 1
 fi
 if [ -n "$missing" ]; then
     echo "Installing:$missing"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q >/dev/null && apt-get install -y -q $missing >/dev/null
+    apt-get update -q >/dev/null && apt-get install -y -q $missing >/dev/null || exit 1
 fi
-for l in ${missing_locales:-}; do localedef -i "$l" -f UTF-8 "$l.UTF-8"; done
+for l in $missing_locales; do
+    echo "Generating locale $l.UTF-8"
+    localedef -i "$l" -f UTF-8 "$l.UTF-8"
+done
+exit 0

@@ -18,10 +18,26 @@ int PassAdministratorGate(HINSTANCE hInstance, int nOsCode)
     if (nOsCode < OS_FIRST_GATED || IsAdministrator())
         return 1;
 
-    // The resource loader picks the text for the user's language; without any
-    // text the run still ends, silently.
+    // The resource loader picks the text for the user's display language;
+    // without any text the run still ends, silently. LoadStringA would hand
+    // it over in the system's ANSI code page, which need not hold the
+    // display language's script (a Japanese display language over code page
+    // 1252 gives question marks). The gate runs only on NT, where the Unicode
+    // functions exist: the text is loaded as it is stored, and goes through
+    // the ANSI message box only when the code page holds every character.
+    wchar_t szWide[MESSAGE_SIZE] = {};
+    const int nLength = LoadStringW(hInstance, IDS_NOT_ADMINISTRATOR, szWide, MESSAGE_SIZE);
+    if (nLength == 0)
+        return 0;
     char szMessage[MESSAGE_SIZE] = {};
-    if (LoadStringA(hInstance, IDS_NOT_ADMINISTRATOR, szMessage, MESSAGE_SIZE) != 0)
+    BOOL bLost                   = FALSE;
+    // With UTF-8 as the ANSI code page the call refuses the test, and a text
+    // too long for the buffer fails it: both take the Unicode box.
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, szWide, nLength, szMessage, MESSAGE_SIZE - 1, nullptr,
+                            &bLost) != 0 &&
+        !bLost)
         ShowMessage(szMessage, "Setup", MB_OK | MB_ICONHAND);
+    else
+        ShowMessageW(szWide, L"Setup", MB_OK | MB_ICONHAND);
     return 0;
 }

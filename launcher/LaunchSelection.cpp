@@ -128,8 +128,13 @@ int LaunchInstallBatch()
     const DWORD cchInstallDir            = 256;
     char        szInstallDir[MAX_PATH]   = {};
     DWORD       nLength                  = GetFullPathNameA(".\\Install", cchInstallDir, szInstallDir, nullptr);
-    if (nLength == 0 || nLength >= cchInstallDir)
+    if (nLength == 0)
         return 0;
+    if (nLength >= cchInstallDir)
+    {
+        WriteLog("Install batch file path too long, nothing launched\n");
+        return 0;
+    }
     SetCurrentDirectoryA(szInstallDir);
 
     char szBatch[MAX_PATH];
@@ -140,7 +145,10 @@ int LaunchInstallBatch()
         char szStem[MAX_PATH];
         CopyStringBounded(szStem, MAX_PATH, szInstallDir);
         if (!PathAppendA(szStem, "inst") || FormatBounded(szBatch, MAX_PATH, "%senu.bat", szStem) >= MAX_PATH)
+        {
+            WriteLog("Install batch file path too long, nothing launched\n");
             return 0;
+        }
     }
     return LaunchCmdline(szBatch, nullptr, 0, SHOW_MINIMIZED);
 }
@@ -175,9 +183,13 @@ void BuildSetupIniPath()
 {
     char szPath[MAX_PATH];
     CopyStringBounded(szPath, MAX_PATH, g_szModuleFolder);
-    // Too long a folder leaves no settings path rather than the folder itself.
+    // Too long a folder leaves no settings path rather than the folder itself;
+    // no value is then read from it.
     if (!PathAppendA(szPath, "Setup.ini"))
+    {
+        WriteLog("Setup.ini path too long, settings not read\n");
         szPath[0] = '\0';
+    }
     CopyStringBounded(g_szSetupIniPath, MAX_PATH, szPath);
 }
 

@@ -77,25 +77,28 @@ BOOL CProcessKiller::CloseProcess(DWORD dwProcessId, BOOL bTerminate)
 {
     SetDebugPrivilege(TRUE);
 
-    CProcessWindowList windows(dwProcessId, WINDOW_LIST_CAPACITY);
-    const HWND hFirst = windows.Collect();
-    for (HWND hWnd = hFirst; hWnd != nullptr; hWnd = windows.Next())
-    {
-        // A hung window is passed by after the time-out; it still gets its
-        // close request.
-        DWORD_PTR dwAnswer = 0;
-        SendMessageTimeoutA(hWnd, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG,
-                            QUERY_TIMEOUT_MS, &dwAnswer);
-        PostMessageA(hWnd, WM_CLOSE, 0, 0);
-    }
-    const BOOL bHadWindows = hFirst != nullptr;
-
-    // A process that cannot be opened (or has already ended) counts as closed.
+    // The process is opened before anything is sent: while the handle is
+    // open its ID cannot pass to another process, so the windows collected
+    // by that ID, the wait and the termination all concern the same one. A
+    // process that cannot be opened (or has already ended) counts as closed,
+    // and its ID is not used further.
     BOOL   bResult  = TRUE;
     HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, dwProcessId);
     if (hProcess != nullptr)
     {
-        if (!bHadWindows || WaitForSingleObject(hProcess, CLOSE_WAIT_MS) != WAIT_OBJECT_0)
+        CProcessWindowList windows(dwProcessId, WINDOW_LIST_CAPACITY);
+        const HWND         hFirst = windows.Collect();
+        for (HWND hWnd = hFirst; hWnd != nullptr; hWnd = windows.Next())
+        {
+            // At most 100 ms per window, hung or busy: a window that answers
+            // with a prompt of its own is passed by too (SMTO_NOTIMEOUTIFNOTHUNG
+            // would wait for it without limit). It still gets its close request.
+            DWORD_PTR dwAnswer = 0;
+            SendMessageTimeoutA(hWnd, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, QUERY_TIMEOUT_MS, &dwAnswer);
+            PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        }
+
+        if (hFirst == nullptr || WaitForSingleObject(hProcess, CLOSE_WAIT_MS) != WAIT_OBJECT_0)
         {
             if (bTerminate)
                 TerminateProcess(hProcess, 0);

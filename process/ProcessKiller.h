@@ -22,11 +22,12 @@ public:
     // adjustment itself worked is not known.
     BOOL SetDebugPrivilege(BOOL bEnable);
 
-    // Sends each visible top-level window of the process WM_QUERYENDSESSION
-    // and posts it WM_CLOSE, then gives the process 5 seconds to end; with
-    // bTerminate it is terminated when it has not ended (at once when it had
-    // no window). TRUE when the process ended, was terminated, or could not
-    // be opened; FALSE when it was left running.
+    // Opens the process, sends each of its visible top-level windows
+    // WM_QUERYENDSESSION (at most 100 ms each) and posts it WM_CLOSE, then
+    // gives the process 5 seconds to end; with bTerminate it is terminated
+    // when it has not ended (at once when it had no window). TRUE when the
+    // process ended, was terminated, or could not be opened (then nothing is
+    // sent); FALSE when it was left running.
     BOOL CloseProcess(DWORD dwProcessId, BOOL bTerminate);
 
     typedef BOOL(WINAPI* PFN_OPEN_PROCESS_TOKEN)(HANDLE, DWORD, PHANDLE);

@@ -62,3 +62,8 @@ int ShowMessage(const char* szText, const char* szCaption, UINT uStyle)
 {
     return MessageBoxA(nullptr, szText, szCaption, uStyle);
 }
+
+int ShowMessageW(const wchar_t* szText, const wchar_t* szCaption, UINT uStyle)
+{
+    return MessageBoxW(nullptr, szText, szCaption, uStyle);
+}

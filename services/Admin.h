@@ -11,3 +11,7 @@ int IsAdministrator();
 
 // MessageBoxA without an owner window.
 int ShowMessage(const char* szText, const char* szCaption, UINT uStyle);
+
+// MessageBoxW without an owner window, for a text that the ANSI code page
+// cannot carry (Windows NT only: Windows 9x has no Unicode message box).
+int ShowMessageW(const wchar_t* szText, const wchar_t* szCaption, UINT uStyle);

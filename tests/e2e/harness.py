@@ -34,10 +34,18 @@ def winpath(path):
 
 
 def wine(args, env=None, lang=None, timeout=120, check=False, **kwargs):
-    """Runs a Windows program in the bench prefix; returns CompletedProcess."""
+    """Runs a Windows program in the bench prefix; returns CompletedProcess.
+
+    lang: a Unix locale for everything (LC_ALL), or a dict of locale
+    variables ({'LC_CTYPE': ..., 'LC_MESSAGES': ...}: Wine takes the code
+    page from the one and the display language from the other)."""
     full_env = dict(os.environ)
     full_env.update(env or {})
-    if lang:
+    if isinstance(lang, dict):
+        for name in ('LC_ALL', 'LANG', 'LANGUAGE'):
+            full_env.pop(name, None)
+        full_env.update(lang)
+    elif lang:
         full_env['LC_ALL'] = lang
     result = subprocess.run([WINE_RUN, BENCH_DIR] + list(args), env=full_env, timeout=timeout,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kwargs)

@@ -63,16 +63,16 @@ class LongInputTest(SetupTestCase):
                 self.assertLaunched(run, disc.win('Dusmara/setup.exe'), expected)
 
     @staticmethod
-    def deep_disc(launcher_length):
+    def deep_disc(launcher_length, launcher_name='Setup.exe'):
         """A disc whose launcher path (Windows form) has launcher_length characters."""
         base = os.path.join(WORK, f'deep{launcher_length}')
-        room = launcher_length - len(winpath(base)) - len('\\Setup.exe')
+        room = launcher_length - len(winpath(base)) - len('\\' + launcher_name)
         parts = []
         while room > 0:
             part = 'd' * min(room - 1, 60)
             parts.append(part)
             room -= len(part) + 1
-        return Disc(os.path.join(f'deep{launcher_length}', *parts))
+        return Disc(os.path.join(f'deep{launcher_length}', *parts), launcher_name)
 
     def test_launcher_path_at_the_limit(self):
         # 259 characters: the longest path Windows runs a program from.
@@ -81,10 +81,12 @@ class LongInputTest(SetupTestCase):
         disc.folder('Dusmara')
         disc.batch('Install/instenu.bat')
 
-        # ".\Install" has a full path longer than its 255 characters: nothing starts.
+        # ".\Install" has a full path longer than its 255 characters: logged,
+        # nothing starts.
         run = run_setup(disc)
         self.assertEqual(0, run.exit_code)
-        self.assertEqual([LOG_START, 'IkernelUpdate not found in .\\TechSupt\\IKernelUpdate\\Setup.exe\n'], run.log)
+        self.assertEqual([LOG_START, 'IkernelUpdate not found in .\\TechSupt\\IKernelUpdate\\Setup.exe\n',
+                          'Install batch file path too long, nothing launched\n'], run.log)
         self.assertNothingLaunched(run)
 
         # The silent parameters would not fit: logged, nothing launched.
@@ -92,6 +94,15 @@ class LongInputTest(SetupTestCase):
         self.assertEqual(0, run.exit_code)
         self.assertIn('Silent parameters too long, nothing launched\n', run.log)
         self.assertNothingLaunched(run)
+
+        # A launcher named shorter than "Setup.ini": the settings file's path
+        # does not fit, which is logged, and nothing is read from it.
+        disc = self.deep_disc(259, 'S.exe')
+        disc.program('d.exe')
+        disc.ini({'Settings': {'DemoPath': 'd.exe'}})
+        run = run_setup(disc)
+        self.assertIn('Setup.ini path too long, settings not read\n', run.log)
+        self.assertFalse([r for r in run.started if r.path.lower().endswith('\\d.exe')], run)
 
     def test_product_path_at_the_limit(self):
         # The product's setup program has a full path of 259 characters.

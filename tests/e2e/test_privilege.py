@@ -72,6 +72,22 @@ class AdministratorGateTest(SetupTestCase):
                 self.assertEqual(0, run.exit_code)
                 self.assertNothingLaunched(run)
 
+    def test_message_whole_where_the_code_page_lacks_the_script(self):
+        # A Japanese display language over code page 1252 (a language pack,
+        # or regional settings unlike the system's): the ANSI text would be
+        # question marks, the box shows the Japanese text.
+        lang = {'LC_CTYPE': 'en_US.UTF-8', 'LC_MESSAGES': 'ja_JP.UTF-8'}
+        result = wine([winpath(tool('stringtool.exe')), winpath(os.environ['SETUP_EXE'])], lang=lang, check=True)
+        code_page, _, data = result.stdout.decode('ascii').strip().split('\t')
+        self.assertEqual('1252', code_page)
+        self.assertIn(b'??', bytes.fromhex(data))
+        run, box = self.run_refused(self.refused_disc(), 'winxp', lang)
+        self.assertTrue(box.found, run)
+        self.assertEqual(expected_texts()[1041][1], box.report['text'])
+        self.assertEqual(('0', 'present', '1'), (box.report['owner'], box.report['icon'], box.report['buttons']))
+        self.assertEqual(0, run.exit_code)
+        self.assertNothingLaunched(run)
+
     def test_language_without_its_own_text_still_gets_a_message(self):
         # Finnish has no variant: the loader falls back to one of the others.
         run, box = self.run_refused(self.refused_disc(), 'winxp', 'fi_FI.UTF-8')
@@ -94,8 +110,8 @@ class AdministratorGateTest(SetupTestCase):
 
 
 class MessageTextTest(unittest.TestCase):
-    """Entry 1 as LoadStringA gives it to the launcher: in the ANSI code page
-    of the system language, whole."""
+    """Entry 1 as LoadStringA gives it (the launcher's ANSI message box shows
+    that form): in the ANSI code page of the system language, whole."""
 
     def test_loaded_text_per_system_language(self):
         texts = expected_texts()

@@ -9,11 +9,19 @@
       The stripped file fits the size budget.
   check_binary.py subsystem <objdump> <Setup.exe>
       A GUI program: no console window opens when it starts.
+  check_binary.py tsaware <objdump> <Setup.exe>
+      Marked Terminal Server aware (DllCharacteristics 0x8000).
+  check_binary.py manifest <Setup.exe>
+      The application manifest asks for administrator rights and nothing
+      else: no supportedOS, no DPI or heap settings, no dependencies; no
+      element declares one namespace twice (Windows XP SP2 restarts on it).
 """
 import os
 import re
+import struct
 import subprocess
 import sys
+import xml.etree.ElementTree as ElementTree
 
 # Known DLLs: loaded from the system folder whatever lies beside the program.
 KNOWN_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'shell32.dll', 'shlwapi.dll',
@@ -50,6 +58,88 @@ def check_subsystem(tool, path):
     return 0 if 'Windows GUI' in subsystem else 1
 
 
+def check_tsaware(tool, path):
+    match = re.search(r'^DllCharacteristics\s+([0-9a-fA-F]+)', objdump(tool, path), re.M)
+    flags = int(match.group(1), 16) if match else 0
+    print(f'{path} DllCharacteristics: {flags:#06x}')
+    return 0 if flags & 0x8000 else 1
+
+
+def resource(path, type_id, name_id):
+    """The data of the first language of resource type_id/name_id, or None."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    pe = struct.unpack_from('<I', data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from('<H12xH', data, pe + 6)
+    optional = pe + 24
+    directories = optional + (112 if struct.unpack_from('<H', data, optional)[0] == 0x20B else 96)
+    rsrc_rva = struct.unpack_from('<I', data, directories + 2 * 8)[0]
+
+    def offset(rva):
+        for i in range(sections):
+            size, address, _, raw = struct.unpack_from('<IIII', data, optional + optional_size + i * 40 + 8)
+            if address <= rva < address + size:
+                return rva - address + raw
+        raise ValueError(f'RVA {rva:#x} in no section')
+
+    base = offset(rsrc_rva)
+
+    def entries(table):
+        named, ids = struct.unpack_from('<12xHH', data, base + table)
+        for i in range(named + ids):
+            name, target = struct.unpack_from('<II', data, base + table + 16 + i * 8)
+            yield name, target
+
+    level = 0
+    for wanted in (type_id, name_id, None):
+        found = [t for n, t in entries(level) if wanted is None or n == wanted]
+        if not found:
+            return None
+        level = found[0] & 0x7FFFFFFF
+        if not found[0] & 0x80000000:
+            rva, size = struct.unpack_from('<II', data, base + level)
+            return data[offset(rva):offset(rva) + size]
+    return None
+
+
+ASM_V1 = '{urn:schemas-microsoft-com:asm.v1}'
+ASM_V3 = '{urn:schemas-microsoft-com:asm.v3}'
+
+
+def check_manifest(path):
+    text = resource(path, 24, 1)
+    if text is None:
+        print(f'FAIL: {path} carries no application manifest (RT_MANIFEST 1)')
+        return 1
+    print(text.decode('utf-8'))
+    faults = []
+    for tag in re.findall(rb'<[^!?/][^>]*>', text):
+        uris = re.findall(rb'xmlns(?::\w+)?\s*=\s*["\']([^"\']*)', tag)
+        if len(uris) != len(set(uris)):
+            faults.append(f'namespace declared twice in {tag!r}')
+    root = ElementTree.fromstring(text)
+    if root.tag != ASM_V1 + 'assembly' or root.get('manifestVersion') != '1.0':
+        faults.append(f'root element {root.tag} {root.attrib}')
+    if [child.tag for child in root] != [ASM_V3 + 'trustInfo']:
+        faults.append(f'top-level elements {[child.tag for child in root]}, expected trustInfo alone')
+    path_tags = [ASM_V3 + 'security', ASM_V3 + 'requestedPrivileges', ASM_V3 + 'requestedExecutionLevel']
+    element = root.find(ASM_V3 + 'trustInfo')
+    for tag in path_tags:
+        children = list(element) if element is not None else []
+        if [child.tag for child in children] != [tag]:
+            faults.append(f'{element.tag if element is not None else None} holds {[c.tag for c in children]}')
+            element = None
+            break
+        element = children[0]
+    if element is not None and element.attrib != {'level': 'requireAdministrator', 'uiAccess': 'false'}:
+        faults.append(f'requestedExecutionLevel {element.attrib}')
+    if any(e.tag.endswith('}supportedOS') or e.tag == 'supportedOS' for e in root.iter()):
+        faults.append('supportedOS present')
+    for fault in faults:
+        print(f'FAIL: {fault}')
+    return 1 if faults else 0
+
+
 def main(argv):
     if argv[1] == 'imports':
         return check_imports(argv[2], argv[3])
@@ -57,6 +147,10 @@ def main(argv):
         return check_size(argv[2], int(argv[3]))
     if argv[1] == 'subsystem':
         return check_subsystem(argv[2], argv[3])
+    if argv[1] == 'tsaware':
+        return check_tsaware(argv[2], argv[3])
+    if argv[1] == 'manifest':
+        return check_manifest(argv[2])
     print(__doc__)
     return 2
 

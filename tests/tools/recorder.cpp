@@ -18,6 +18,7 @@
 //   sleep=<ms>         stay alive this long (with windows: then end by itself)
 //   windows=<list>     top-level windows to open, e.g. "visible,hidden"
 //   ignoreclose=1      ignore WM_CLOSE (so only termination ends it)
+//   querydelay=<ms>    take this long over WM_QUERYENDSESSION (busy, not hung)
 //   copy1..copy9=<from>|<to>   copy files before ending (an update program)
 //   exitcode=<n>       the process exit code
 // Messages that its windows receive are recorded as
@@ -33,6 +34,7 @@ namespace {
 char g_szRecordFile[MAX_PATH];
 bool g_bRecordTimes = false;
 bool g_bIgnoreClose = false;
+DWORD g_dwQueryDelay = 0;
 int  g_nOpenWindows = 0;
 
 // The "time" line of an event, read at once and written later with its record line.
@@ -101,6 +103,8 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
     case WM_QUERYENDSESSION:
         RecordMessage(hWnd, "WM_QUERYENDSESSION");
+        if (g_dwQueryDelay != 0)
+            Sleep(g_dwQueryDelay);
         return TRUE;
     case WM_CLOSE:
         RecordMessage(hWnd, "WM_CLOSE");
@@ -172,6 +176,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     snprintf(szConfig, sizeof(szConfig), "%s.rec", szSelf);
     DWORD dwSleep   = GetPrivateProfileIntA("rec", "sleep", 0, szConfig);
     g_bIgnoreClose  = GetPrivateProfileIntA("rec", "ignoreclose", 0, szConfig) != 0;
+    g_dwQueryDelay  = GetPrivateProfileIntA("rec", "querydelay", 0, szConfig);
     int nExitCode   = GetPrivateProfileIntA("rec", "exitcode", 0, szConfig);
     char szWindows[256];
     GetPrivateProfileStringA("rec", "windows", "", szWindows, sizeof(szWindows), szConfig);
