@@ -20,11 +20,11 @@ extern CMutex g_logMutex;
 void WriteLog(const char* szFormat, ...);
 
 // The log file opened for appending, for the length of one line. It is
-// written the way the C runtime's text-mode append stream ("a+") wrote it,
-// which earlier launchers used: opened for reading and writing, shared,
-// created when missing; a Ctrl+Z that ends the file is removed on opening;
-// every write goes to the end of the file and each line feed reaches the
-// file as carriage return and line feed.
+// written the way the C runtime's text-mode append stream ("a+") wrote it in
+// earlier builds: opened for reading and writing, shared, created when
+// missing; a Ctrl+Z that ends the file is removed on opening; every write goes
+// to the end of the file and each line feed reaches the file as carriage
+// return and line feed.
 class CLogFile
 {
 public:
