@@ -4,7 +4,6 @@
 // line that cannot be written is dropped.
 #pragma once
 
-#include <stdio.h>
 #include <windows.h>
 
 #include "Utils/Common/Sync/Sync.h"
@@ -20,18 +19,24 @@ extern CMutex g_logMutex;
 // one line with the local time. Messages carry their own "\n".
 void WriteLog(const char* szFormat, ...);
 
-// One append stream on the log file, open for the length of one line.
+// The log file opened for appending, for the length of one line. It is
+// written the way the C runtime's text-mode append stream ("a+") wrote it in
+// earlier builds: opened for reading and writing, shared, created when
+// missing; a Ctrl+Z that ends the file is removed on opening; every write goes
+// to the end of the file and each line feed reaches the file as carriage
+// return and line feed.
 class CLogFile
 {
 public:
     explicit CLogFile(const char* szPath);
     ~CLogFile();
 
-    // Writes the text as it is (it is never used as a format).
+    // Writes the text as it is (it is never used as a format); nothing when
+    // the file could not be opened.
     void Write(const char* szText);
 
 private:
-    FILE* m_pFile;
+    HANDLE m_hFile;
 
     CLogFile(const CLogFile&)            = delete;
     CLogFile& operator=(const CLogFile&) = delete;

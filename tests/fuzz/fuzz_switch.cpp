@@ -1,8 +1,10 @@
-// The keyword search over a command line of any length and code page.
+// The keyword search over a command line of any length and code page, and the
+// program name that the entry point skips before it.
 #include <stdlib.h>
 
 #include "FuzzInput.h"
 #include "launcher/Switches.h"
+#include "runtime/CommandLine.h"
 
 namespace {
 
@@ -29,5 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
         if (bFound != (lower.find(keyword) != std::string::npos))
             abort();
     }
+    // The arguments are a tail of the whole command line (ASan catches a read
+    // past its end) and never begin with a blank.
+    const char* szArguments = SkipProgramName(commandLine.c_str());
+    if (szArguments < commandLine.c_str() || szArguments > commandLine.c_str() + commandLine.size() ||
+        (*szArguments != '\0' && static_cast<signed char>(*szArguments) <= ' '))
+        abort();
     return 0;
 }

@@ -1,4 +1,5 @@
-// The launch decision, switch search and silent-parameter template.
+// The launch decision, the command line WinMain receives, switch search and
+// silent-parameter template.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -8,6 +9,7 @@
 #include "launcher/LaunchChoice.h"
 #include "launcher/ParamTemplate.h"
 #include "launcher/Switches.h"
+#include "runtime/CommandLine.h"
 
 namespace {
 
@@ -58,6 +60,34 @@ TEST(LaunchChoice, SettingsThenFallbackChain)
     EXPECT_EQ(FALLBACK_INSTALL, ChooseFallback(0, 0, 1, 1)) << "the product is never reached past Install";
     EXPECT_EQ(FALLBACK_LAST_RESORT, ChooseFallback(0, 0, 0, 1));
     EXPECT_EQ(FALLBACK_NOTHING, ChooseFallback(0, 0, 0, 0));
+}
+
+TEST(SkipProgramName, LeavesWhatTheRuntimeHandedToWinMain)
+{
+    const struct
+    {
+        const char* szLine;
+        const char* szExpected;
+    } cases[] = {
+        {"Setup.exe", ""},
+        {"Setup.exe /s", "/s"},
+        {"Setup.exe \t  /s  x ", "/s  x "},
+        {"\"D:\\My Disc\\Setup.exe\" /lang=deu", "/lang=deu"},
+        // Quotes may start anywhere in the name and keep spaces inside it; a
+        // closing quote does not end it.
+        {"\"D:\\My Disc\\Setup.exe\"/s", ""},
+        {"D:\\My\" \"Disc\\Setup.exe webrelease", "webrelease"},
+        {"\"D:\\unterminated /s", ""},
+        {"", ""},
+        {"   /s", "/s"},
+        // Bytes from 0x80 up end an unquoted name and are skipped as blanks,
+        // as the runtime's signed comparison did; inside quotes they are kept.
+        {"D:\\\xdc" "bung\\Setup.exe /s", "bung\\Setup.exe /s"},
+        {"\"D:\\\xdc" "bung\\Setup.exe\" /s", "/s"},
+        {"Setup.exe \xa0/s", "/s"},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(c.szExpected, SkipProgramName(c.szLine)) << c.szLine;
 }
 
 TEST(FindSwitch, LowerCasedSubstringAtCharacterBoundaries)

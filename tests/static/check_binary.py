@@ -2,9 +2,11 @@
 """Checks of a built Setup.exe that read the file without running it.
 
   check_binary.py imports <objdump> <Setup.exe>
-      Every statically imported DLL is a known DLL of the system, which
-      Windows never takes from the program's folder; version.dll, PSAPI.DLL
-      and the C++ or GCC runtimes never are.
+      Setup.exe imports nothing but the system's own kernel32, user32,
+      advapi32, shell32 and shlwapi: known DLLs, which Windows never takes
+      from the program's folder. version.dll, PSAPI.DLL, the C++ or GCC
+      runtimes and the C runtime (msvcrt.dll: Setup.exe links without it)
+      never are.
   check_binary.py size <Setup.exe> <budget in bytes>
       The stripped file fits the size budget.
   check_binary.py subsystem <objdump> <Setup.exe>
@@ -23,9 +25,9 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-# Known DLLs: loaded from the system folder whatever lies beside the program.
-KNOWN_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'shell32.dll', 'shlwapi.dll',
-              'msvcrt.dll', 'ole32.dll', 'oleaut32.dll', 'comdlg32.dll', 'rpcrt4.dll'}
+# Known DLLs, loaded from the system folder whatever lies beside the program,
+# that Setup.exe may import.
+ALLOWED_DLLS = {'kernel32.dll', 'user32.dll', 'advapi32.dll', 'shell32.dll', 'shlwapi.dll'}
 
 
 def objdump(tool, path):
@@ -35,9 +37,9 @@ def objdump(tool, path):
 def check_imports(tool, path):
     names = [n.lower() for n in re.findall(r'DLL Name: (\S+)', objdump(tool, path))]
     print(f'{path} imports: {", ".join(names)}')
-    unknown = sorted(set(names) - KNOWN_DLLS)
+    unknown = sorted(set(names) - ALLOWED_DLLS)
     if unknown:
-        print(f'FAIL: imports DLLs that Windows may take from the program folder: {unknown}')
+        print(f'FAIL: imports DLLs beyond the system\'s own kernel32, user32, advapi32, shell32 and shlwapi: {unknown}')
         return 1
     return 0
 

@@ -120,6 +120,21 @@ TEST(Log, DropsLinesItCannotWriteAndNothingElseChanges)
     EXPECT_TRUE(lock.Lock(0));
 }
 
+TEST(Log, AppendsAsTheRuntimesTextStreamDid)
+{
+    // Every line feed goes out as carriage return and line feed, also one that
+    // follows a carriage return already; a Ctrl+Z that ends the file goes.
+    std::string path = UseTestLog("textmode");
+    WriteFileText(path, std::string("old\x1a\r\n\x1a", 7));
+    WriteLog("one\r\n");
+    WriteLog("two\n");
+    std::string text = ReadFileText(path);
+    ASSERT_EQ(6u + 24 + 6 + 24 + 5, text.size());
+    EXPECT_EQ(std::string("old\x1a\r\n", 6), text.substr(0, 6));
+    EXPECT_EQ("one\r\r\n", text.substr(6 + 24, 6));
+    EXPECT_EQ("two\r\n", text.substr(6 + 24 + 6 + 24));
+}
+
 TEST(Log, WritersInSeveralProcessesLeaveOnlyWholeLines)
 {
     std::string path = UseTestLog("shared");
