@@ -2,9 +2,11 @@
 
 namespace {
 
-// The runtime compared plain chars, which are signed with this compiler, with
-// the space; the comparison stays signed whatever the compiler's char.
-bool IsAtOrBelowSpace(char ch) { return static_cast<signed char>(ch) <= ' '; }
+// Unsigned: bytes from 0x80 up are letters of the ANSI code page (or lead and
+// trail bytes of a double-byte one). MinGW's start-up compared signed chars
+// and so cut an unquoted D:\Übung\Setup.exe at the "Ü", handing WinMain the
+// rest of the path, where the keyword search then looked.
+bool IsAtOrBelowSpace(char ch) { return static_cast<unsigned char>(ch) <= ' '; }
 
 } // namespace
 

@@ -80,11 +80,11 @@ TEST(SkipProgramName, LeavesWhatTheRuntimeHandedToWinMain)
         {"\"D:\\unterminated /s", ""},
         {"", ""},
         {"   /s", "/s"},
-        // Bytes from 0x80 up end an unquoted name and are skipped as blanks,
-        // as the runtime's signed comparison did; inside quotes they are kept.
-        {"D:\\\xdc" "bung\\Setup.exe /s", "bung\\Setup.exe /s"},
+        // Bytes from 0x80 up are part of an unquoted name, not blanks: the
+        // rest of the path is never searched for keywords.
+        {"D:\\\xdc" "bung\\webrelease\\Setup.exe /s", "/s"},
         {"\"D:\\\xdc" "bung\\Setup.exe\" /s", "/s"},
-        {"Setup.exe \xa0/s", "/s"},
+        {"Setup.exe \xa0/s", "\xa0/s"},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(c.szExpected, SkipProgramName(c.szLine)) << c.szLine;
