@@ -51,7 +51,16 @@ function(setup_product_flags target)
     endif()
 endfunction()
 
-# Link settings of Setup.exe and of its test builds.
+# Link settings of Setup.exe and of its test builds. Release builds are
+# stripped (cmake/Release.cmake strips them itself when it keeps the symbols).
+# The PE time stamp is SETUP_SOURCE_DATE_EPOCH or none, never the build clock.
 function(setup_product_link target)
-    target_link_options(${target} PRIVATE -Wl,--gc-sections $<$<CONFIG:Release>:-s>)
+    target_link_options(${target} PRIVATE -Wl,--gc-sections
+        $<$<AND:$<CONFIG:Release>,$<NOT:$<BOOL:${SETUP_DEBUG_SYMBOLS}>>>:-s>)
+    if(SETUP_SOURCE_DATE_EPOCH)
+        set_property(TARGET ${target} PROPERTY CXX_LINKER_LAUNCHER
+            ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${SETUP_SOURCE_DATE_EPOCH})
+    else()
+        target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
+    endif()
 endfunction()
