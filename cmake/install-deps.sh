@@ -3,7 +3,8 @@
 # missing. Needs root for apt-get; without root it only says what to install.
 set -u
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-          wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev"
+          wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev
+          osslsigncode openssl"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
