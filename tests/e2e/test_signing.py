@@ -1,11 +1,14 @@
 """The signed Setup.exe: signed by the build's signing step (cmake/sign.sh)
 with a throwaway code-signing certificate made here, it verifies against its
 CA, a changed byte breaks it, the size budget does not count the signature,
-and the sample disc runs alike with the signed and the unsigned file."""
+and the sample disc runs alike with the signed and the unsigned file. A local
+RFC 3161 server (openssl ts) counter-signs it; no network is used."""
+import http.server
 import os
 import shutil
 import subprocess
 import sys
+import threading
 import unittest
 
 from harness import SETUP_EXE, WORK, SetupTestCase, run_setup
@@ -46,6 +49,53 @@ def make_certificate(folder):
     return [os.path.join(folder, name) for name in ('signing.p12', 'password', 'ca.pem')]
 
 
+TSA_CONFIG = """[tsa]
+default_tsa = local
+[local]
+serial = tsa.serial
+signer_cert = tsa.pem
+signer_key = signing.key
+signer_digest = sha256
+certs = ca.pem
+default_policy = 1.2.3.4.1
+digests = sha256
+ess_cert_id_alg = sha256
+"""
+
+
+def start_time_stamp_server(folder):
+    """An RFC 3161 server on a local port, answering one request with
+    `openssl ts` and a time-stamping certificate of the test CA; returns its URL."""
+    with open(os.path.join(folder, 'tsa.ext'), 'w') as f:
+        f.write('basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n'
+                'extendedKeyUsage=critical,timeStamping\n')
+    with open(os.path.join(folder, 'tsa.cnf'), 'w') as f:
+        f.write(TSA_CONFIG)
+    call([OPENSSL, 'x509', '-req', '-in', 'signing.csr', '-CA', 'ca.pem', '-CAkey', 'ca.key', '-CAcreateserial',
+          '-out', 'tsa.pem', '-days', '2', '-extfile', 'tsa.ext'], folder)
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_POST(self):
+            with open(os.path.join(folder, 'request.tsq'), 'wb') as f:
+                f.write(self.rfile.read(int(self.headers['Content-Length'])))
+            call([OPENSSL, 'ts', '-reply', '-config', 'tsa.cnf', '-queryfile', 'request.tsq',
+                  '-out', 'reply.tsr'], folder)
+            with open(os.path.join(folder, 'reply.tsr'), 'rb') as f:
+                reply = f.read()
+            self.send_response(200)
+            self.send_header('Content-Type', 'application/timestamp-reply')
+            self.send_header('Content-Length', str(len(reply)))
+            self.end_headers()
+            self.wfile.write(reply)
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.HTTPServer(('127.0.0.1', 0), Handler)
+    threading.Thread(target=server.handle_request, daemon=True).start()
+    return f'http://127.0.0.1:{server.server_address[1]}/'
+
+
 @unittest.skipUnless(OSSLSIGNCODE and OPENSSL, 'needs osslsigncode and openssl')
 class SignedSetupTest(SetupTestCase):
 
@@ -75,6 +125,16 @@ class SignedSetupTest(SetupTestCase):
         with open(changed, 'wb') as f:
             f.write(data)
         self.assertNotEqual(0, self.verify(changed).returncode)
+
+    def test_time_stamp_server_counter_signs(self):
+        stamped = os.path.join(self.folder, 'Stamped.exe')
+        shutil.copy(SETUP_EXE, stamped)
+        url = start_time_stamp_server(self.folder)
+        call(['sh', SIGN, OSSLSIGNCODE, stamped, self.p12, self.password, url], self.folder)
+        result = call([OSSLSIGNCODE, 'verify', '-CAfile', self.ca, '-TSA-CAfile', self.ca, '-in', stamped],
+                      self.folder, check=False)
+        self.assertEqual(0, result.returncode, result.stdout)
+        self.assertIn('Timestamp Server Signature verification: ok', result.stdout)
 
     def test_signing_keeps_the_program_and_the_budget_counts_it_without_signature(self):
         with open(SETUP_EXE, 'rb') as f:
