@@ -20,10 +20,11 @@ endif()
 if(SETUP_DEBUG_SYMBOLS)
     string(APPEND CMAKE_C_FLAGS " -g")
     string(APPEND CMAKE_CXX_FLAGS " -g")
-    # The link-time optimisation compiles the product code again at the link:
-    # the debug information records the link's folder, the build folder, and
-    # GCC there adds unwind tables to the program for the debugger's sake
-    # unless told not to (the same code as without -g, and 4 KiB less).
+    # With link-time optimisation the product code is compiled at the link,
+    # which needs the same care: its debug information would record the
+    # build folder, and with -g GCC would add 4 KiB of unwind tables to the
+    # program. So told, the program's code and data are those of a build
+    # without -g.
     add_compile_options(-fdebug-prefix-map=${CMAKE_BINARY_DIR}=.)
     add_link_options(-fdebug-prefix-map=${CMAKE_BINARY_DIR}=. -fno-asynchronous-unwind-tables)
 endif()

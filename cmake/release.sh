@@ -32,14 +32,14 @@ if [ -n "$pkcs12" ] && [ -z "$password_file" ]; then
 fi
 
 cd "$root"
-cmake/install-deps.sh
 if [ -z "${SOURCE_DATE_EPOCH:-}" ] && [ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$root" ]; then
     SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
     [ -z "$(git status --porcelain)" ] || echo "warning: the work tree has changes; this is no build of a commit" >&2
 fi
 
-rm -rf "$out"
+files="Setup.exe x64/Setup.exe symbols/x86/Setup.exe.debug symbols/x64/Setup.exe.debug"
 mkdir -p "$out/x64" "$out/symbols/x86" "$out/symbols/x64"
+(cd "$out" && rm -f $files SHA256SUMS)
 for arch in x86 x64; do
     build=$root/build/release-$arch
     rm -rf "$build"
@@ -56,7 +56,7 @@ for arch in x86 x64; do
 done
 
 cd "$out"
-sha256sum Setup.exe x64/Setup.exe symbols/x86/Setup.exe.debug symbols/x64/Setup.exe.debug >SHA256SUMS
+sha256sum $files >SHA256SUMS
 echo "release in $out (PE time stamp ${SOURCE_DATE_EPOCH:-none}):"
 cat SHA256SUMS
 for file in Setup.exe x64/Setup.exe; do
