@@ -115,6 +115,7 @@ def imported_dlls(arch, path):
 
 
 def stripped_size(arch, path):
+    # strip drops an Authenticode signature too: the budget counts the file without it.
     copy = os.path.join(RUN_DIR, 'stripped-' + arch + '-' + os.path.basename(path))
     run([TOOL_PREFIX[arch] + '-strip', '-o', copy, path])
     size = os.path.getsize(copy)

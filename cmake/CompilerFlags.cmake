@@ -51,11 +51,21 @@ function(setup_product_flags target)
     endif()
 endfunction()
 
-# Link settings of Setup.exe and of its test builds. Terminal Server aware:
-# on a terminal server in application mode an unmarked program may be given a
-# private per-user Windows folder, and the log would go there.
+# Link settings of Setup.exe and of its test builds. Release builds are
+# stripped (cmake/Release.cmake strips them itself when it keeps the symbols).
+# The PE time stamp is SETUP_SOURCE_DATE_EPOCH or none, never the build clock.
+# Terminal Server aware: on a terminal server in application mode an unmarked
+# program may be given a private per-user Windows folder, and the log would go
+# there.
 function(setup_product_link target)
-    target_link_options(${target} PRIVATE -Wl,--gc-sections -Wl,--tsaware $<$<CONFIG:Release>:-s>)
+    target_link_options(${target} PRIVATE -Wl,--gc-sections -Wl,--tsaware
+        $<$<AND:$<CONFIG:Release>,$<NOT:$<BOOL:${SETUP_DEBUG_SYMBOLS}>>>:-s>)
+    if(SETUP_SOURCE_DATE_EPOCH)
+        set_property(TARGET ${target} PROPERTY CXX_LINKER_LAUNCHER
+            ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${SETUP_SOURCE_DATE_EPOCH})
+    else()
+        target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
+    endif()
 endfunction()
 
 # Setup.exe and the benchmark's null launcher link without the C runtime and

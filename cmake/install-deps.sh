@@ -3,7 +3,8 @@
 # missing. Needs root for apt-get; without root it only says what to install.
 set -u
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-          wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev locales"
+          wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev locales
+          osslsigncode openssl"
 # Unix locales the tests run Wine in: without one, Wine misreads non-ASCII
 # arguments; the display language tests put Japanese messages over an English
 # character type (Wine reads LC_MESSAGES and LC_CTYPE).

@@ -2,7 +2,8 @@
 # Builds both architectures and runs every test: the Windows tests of the x64
 # build under Wine, the file checks of the x86 build (the one that ships), the
 # pure code natively under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and each fuzz target for a short fixed time (FUZZ_SECONDS, default 20).
+# each fuzz target for a short fixed time (FUZZ_SECONDS, default 20), and two
+# release builds in two folders, which must give the same files.
 set -eu
 cd "$(dirname "$0")/.."
 cmake/install-deps.sh
@@ -16,3 +17,6 @@ done
 
 echo "=== fuzz"
 tests/fuzz/run.sh build/native "${FUZZ_SECONDS:-20}"
+
+echo "=== reproducible release"
+tests/reproducible.sh

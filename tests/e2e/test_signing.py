@@ -1,0 +1,176 @@
+"""The signed Setup.exe: signed by the build's signing step (cmake/sign.sh)
+with a throwaway code-signing certificate made here, it verifies against its
+CA, a changed byte breaks it, the size budget does not count the signature,
+and the sample disc runs alike with the signed and the unsigned file. A local
+RFC 3161 server (openssl ts) counter-signs it; no network is used."""
+import http.server
+import os
+import shutil
+import subprocess
+import sys
+import threading
+import unittest
+
+from harness import SETUP_EXE, WORK, SetupTestCase, run_setup
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
+SIGN = os.path.join(ROOT, 'cmake', 'sign.sh')
+CHECK_BINARY = os.path.join(ROOT, 'tests', 'static', 'check_binary.py')
+SAMPLE_DISC = os.path.join(ROOT, 'examples', 'sample-disc')
+OSSLSIGNCODE = shutil.which('osslsigncode')
+OPENSSL = shutil.which('openssl')
+
+
+def call(args, cwd, check=True):
+    result = subprocess.run(args, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    if check and result.returncode != 0:
+        raise AssertionError(f'{args} failed ({result.returncode}):\n{result.stdout}')
+    return result
+
+
+def make_certificate(folder):
+    """A CA and a code-signing certificate it issued, the latter with its key
+    in a password-protected PKCS#12 file; returns (p12, password file, CA)."""
+    with open(os.path.join(folder, 'password'), 'w') as f:
+        f.write('not on any command line\n')
+    with open(os.path.join(folder, 'signing.ext'), 'w') as f:
+        f.write('basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n')
+    for args in (
+            ['req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-keyout', 'ca.key', '-out', 'ca.pem', '-days', '2',
+             '-subj', '/CN=Throwaway Test CA', '-addext', 'basicConstraints=critical,CA:TRUE',
+             '-addext', 'keyUsage=critical,keyCertSign,cRLSign'],
+            ['req', '-newkey', 'rsa:2048', '-nodes', '-keyout', 'signing.key', '-out', 'signing.csr',
+             '-subj', '/CN=Throwaway Publisher'],
+            ['x509', '-req', '-in', 'signing.csr', '-CA', 'ca.pem', '-CAkey', 'ca.key', '-CAcreateserial',
+             '-out', 'signing.pem', '-days', '2', '-extfile', 'signing.ext'],
+            ['pkcs12', '-export', '-inkey', 'signing.key', '-in', 'signing.pem', '-certfile', 'ca.pem',
+             '-out', 'signing.p12', '-passout', 'file:password']):
+        call([OPENSSL] + args, folder)
+    return [os.path.join(folder, name) for name in ('signing.p12', 'password', 'ca.pem')]
+
+
+TSA_CONFIG = """[tsa]
+default_tsa = local
+[local]
+serial = tsa.serial
+signer_cert = tsa.pem
+signer_key = signing.key
+signer_digest = sha256
+certs = ca.pem
+default_policy = 1.2.3.4.1
+digests = sha256
+ess_cert_id_alg = sha256
+"""
+
+
+def start_time_stamp_server(folder):
+    """An RFC 3161 server on a local port, answering one request with
+    `openssl ts` and a time-stamping certificate of the test CA; returns its URL."""
+    with open(os.path.join(folder, 'tsa.ext'), 'w') as f:
+        f.write('basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n'
+                'extendedKeyUsage=critical,timeStamping\n')
+    with open(os.path.join(folder, 'tsa.cnf'), 'w') as f:
+        f.write(TSA_CONFIG)
+    call([OPENSSL, 'x509', '-req', '-in', 'signing.csr', '-CA', 'ca.pem', '-CAkey', 'ca.key', '-CAcreateserial',
+          '-out', 'tsa.pem', '-days', '2', '-extfile', 'tsa.ext'], folder)
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_POST(self):
+            with open(os.path.join(folder, 'request.tsq'), 'wb') as f:
+                f.write(self.rfile.read(int(self.headers['Content-Length'])))
+            call([OPENSSL, 'ts', '-reply', '-config', 'tsa.cnf', '-queryfile', 'request.tsq',
+                  '-out', 'reply.tsr'], folder)
+            with open(os.path.join(folder, 'reply.tsr'), 'rb') as f:
+                reply = f.read()
+            self.send_response(200)
+            self.send_header('Content-Type', 'application/timestamp-reply')
+            self.send_header('Content-Length', str(len(reply)))
+            self.end_headers()
+            self.wfile.write(reply)
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.HTTPServer(('127.0.0.1', 0), Handler)
+    threading.Thread(target=server.handle_request, daemon=True).start()
+    return f'http://127.0.0.1:{server.server_address[1]}/'
+
+
+@unittest.skipUnless(OSSLSIGNCODE and OPENSSL, 'needs osslsigncode and openssl')
+class SignedSetupTest(SetupTestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = os.path.join(WORK, 'signing')
+        shutil.rmtree(cls.folder, ignore_errors=True)
+        os.makedirs(cls.folder)
+        cls.p12, cls.password, cls.ca = make_certificate(cls.folder)
+        cls.signed = os.path.join(cls.folder, 'Setup.exe')
+        shutil.copy(SETUP_EXE, cls.signed)
+        call(['sh', SIGN, OSSLSIGNCODE, cls.signed, cls.p12, cls.password], cls.folder)
+
+    def verify(self, path):
+        return call([OSSLSIGNCODE, 'verify', '-CAfile', self.ca, '-in', path], self.folder, check=False)
+
+    def test_signature_verifies_and_breaks_with_one_changed_byte(self):
+        result = self.verify(self.signed)
+        self.assertEqual(0, result.returncode, result.stdout)
+        self.assertIn('Message digest algorithm  : SHA256', result.stdout)
+        self.assertIn('Subject: /CN=Throwaway Publisher', result.stdout)
+
+        with open(self.signed, 'rb') as f:
+            data = bytearray(f.read())
+        data[0x1000] ^= 0x01  # in the code
+        changed = os.path.join(self.folder, 'Changed.exe')
+        with open(changed, 'wb') as f:
+            f.write(data)
+        self.assertNotEqual(0, self.verify(changed).returncode)
+
+    def test_time_stamp_server_counter_signs(self):
+        stamped = os.path.join(self.folder, 'Stamped.exe')
+        shutil.copy(SETUP_EXE, stamped)
+        url = start_time_stamp_server(self.folder)
+        call(['sh', SIGN, OSSLSIGNCODE, stamped, self.p12, self.password, url], self.folder)
+        result = call([OSSLSIGNCODE, 'verify', '-CAfile', self.ca, '-TSA-CAfile', self.ca, '-in', stamped],
+                      self.folder, check=False)
+        self.assertEqual(0, result.returncode, result.stdout)
+        self.assertIn('Timestamp Server Signature verification: ok', result.stdout)
+
+    def test_signing_keeps_the_program_and_the_budget_counts_it_without_signature(self):
+        with open(SETUP_EXE, 'rb') as f:
+            unsigned = f.read()
+        with open(self.signed, 'rb') as f:
+            signed = f.read()
+        # The signing tool pads the program to 8 bytes and sets the checksum
+        # and the certificate table's entry in the header; all else is kept.
+        size = (len(unsigned) + 7) // 8 * 8
+        pe = int.from_bytes(unsigned[0x3C:0x40], 'little')
+        pe32 = int.from_bytes(unsigned[pe + 24:pe + 26], 'little') == 0x10B
+        table = pe + 24 + (96 if pe32 else 112) + 4 * 8
+        header = set(range(pe + 88, pe + 92)) | set(range(table, table + 8))
+        padded = unsigned + bytes(size - len(unsigned))
+        self.assertEqual([], [i for i in range(size) if padded[i] != signed[i] and i not in header])
+        self.assertGreater(len(signed), size)
+
+        check = [sys.executable, CHECK_BINARY, 'size', self.signed]
+        self.assertEqual(0, call(check + [str(size)], self.folder, check=False).returncode)
+        self.assertEqual(1, call(check + [str(size - 1)], self.folder, check=False).returncode)
+
+    def test_sample_disc_runs_alike_signed_and_unsigned(self):
+        disc = self.disc()
+        with open(os.path.join(SAMPLE_DISC, 'STANDINS')) as f:
+            for line in f.read().splitlines():
+                if line and not line.startswith('#'):
+                    disc.program(line)
+        runs = []
+        for launcher in (SETUP_EXE, self.signed):
+            shutil.copy(launcher, disc.launcher)
+            run = run_setup(disc)
+            runs.append((run.exit_code, run.log,
+                         [(r.path, r.params, r.cwd, r.show, r.ended) for r in run.started]))
+        self.assertTrue(runs[0][2], runs[0])
+        self.assertEqual(runs[0], runs[1])
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,30 @@
+#!/bin/sh
+# Builds the release twice, from two copies of the source tree in folders of
+# different names, one after the other, and fails unless both give the same
+# files (cmake/release.sh, unsigned): the same commit must give the same
+# Setup.exe wherever and whenever it is built.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; then
+    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+    export SOURCE_DATE_EPOCH
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for copy in one second-copy; do
+    mkdir "$work/$copy"
+    if git rev-parse --git-dir >/dev/null 2>&1; then
+        git ls-files -z -co --exclude-standard | tar -cf - --null -T - | tar -xf - -C "$work/$copy"
+    else
+        tar -cf - --exclude=./build --exclude=./dist . | tar -xf - -C "$work/$copy"
+    fi
+    "$work/$copy/cmake/release.sh" >/dev/null
+done
+cat "$work/one/dist/SHA256SUMS"
+if ! cmp -s "$work/one/dist/SHA256SUMS" "$work/second-copy/dist/SHA256SUMS"; then
+    echo "FAIL: the second build differs:" >&2
+    diff "$work/one/dist/SHA256SUMS" "$work/second-copy/dist/SHA256SUMS" >&2
+    exit 1
+fi
+echo "both builds identical"
