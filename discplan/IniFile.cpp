@@ -69,12 +69,12 @@ void CIniFile::LoadText(const std::string& text)
             continue;
         if (line[0] == '[')
         {
-            // The name runs to the last ']' of the line, blanks included.
+            // The name runs to the last ']' of the line, without blanks around it.
             const size_t nClose = line.rfind(']');
             if (nClose != std::string::npos)
             {
                 m_sections.push_back(Section());
-                m_sections.back().name = line.substr(1, nClose - 1);
+                m_sections.back().name = Trim(line.substr(1, nClose - 1));
                 continue;
             }
         }
@@ -100,15 +100,20 @@ void CIniFile::LoadText(const std::string& text)
 
 int CIniFile::Find(const char* szSection, const char* szKey, std::string* pValue) const
 {
+    // The caller's section name loses its blanks too.
+    const std::string wanted = Trim(szSection);
     for (const Section& section : m_sections)
     {
-        if (strcasecmp(section.name.c_str(), szSection) != 0 || section.name.size() != strlen(szSection))
+        if (strcasecmp(section.name.c_str(), wanted.c_str()) != 0 || section.name.size() != wanted.size())
             continue;
         // Only the first section of the name is looked in.
         for (size_t i = 0; i < section.keys.size(); ++i)
         {
             if (strcasecmp(section.keys[i].c_str(), szKey) == 0 && section.keys[i].size() == strlen(szKey))
             {
+                // A key without '=' has no value: the caller's default comes back.
+                if (!section.hasValue[i])
+                    return 0;
                 *pValue = section.values[i];
                 return 1;
             }

@@ -104,6 +104,71 @@ def check(test, disc, cmdline, version, lang, drive, run):
         f.write('1\n')
 
 
+# Setup.ini files that a disc may carry, each with the value asked for as
+# [Settings] DemoPath (and a few other keys on the way).
+INI_CORPUS = {
+    'plain': '[Settings]\r\nDemoPath=autorun\\demo.exe\r\n',
+    'case': '[sETTINGS]\r\ndemopath=lower\r\nDEMOPATH=upper\r\n',
+    'blanks': '   [Settings]   \r\n \t DemoPath \t =  \t spaced value \t \r\n',
+    'inline_comment': '[Settings]\r\nDemoPath=autorun\\demo.exe     ; started with -q -c when it exists\r\n',
+    'double_quotes': '[Settings]\r\nDemoPath="quoted value"\r\nSetupPath= " inner blanks " \r\n',
+    'single_quotes': "[Settings]\r\nDemoPath='single'\r\nSetupPath='mixed\"\r\n",
+    'one_quote': '[Settings]\r\nDemoPath="\r\nSetupPath=""\r\n',
+    'inner_quotes': '[Settings]\r\nDemoPath="a"b"\r\nSetupPath=a"b"c\r\n',
+    'nested_quotes': '[Settings]\r\nDemoPath=""double""\r\n',
+    'duplicate_keys': '[Settings]\r\nDemoPath=first\r\nDemoPath=second\r\n',
+    'duplicate_sections': '[Settings]\r\nSetupPath=one\r\n[Silent]\r\nCmdlineParam=-s\r\n'
+                          '[Settings]\r\nDemoPath=in the second\r\n',
+    'comment_lines': '[Settings]\r\n;DemoPath=commented\r\n# SetupPath=hash\r\nDemoPath=real\r\n',
+    'section_blanks': '[ Settings ]\r\nDemoPath=inner blanks\r\n',
+    'unclosed_section': '[Settings\r\nDemoPath=after an unclosed header\r\n',
+    'bracket_in_name': '[Set]tings]\r\nDemoPath=x\r\n[Settings]x\r\nSetupPath=junk after bracket\r\n',
+    'no_equals': '[Settings]\r\nDemoPath\r\nSetupPath=\r\n',
+    'equals_in_value': '[Silent]\r\nCmdlineParam=/a=b /c="%s"\r\n',
+    'empty_key': '[Settings]\r\n=orphan\r\nDemoPath=kept\r\n',
+    'before_any_section': 'DemoPath=orphan\r\n[Settings]\r\nSetupPath=x\r\n',
+    'line_feeds_only': '[Settings]\nDemoPath=unix\nSetupPath=lines\n',
+    'no_final_line_end': '[Settings]\r\nDemoPath=last line',
+    'long_259': '[Settings]\r\nDemoPath=' + 'v' * 259 + '\r\n',
+    'long_300': '[Settings]\r\nDemoPath=' + 'w' * 300 + '\r\n',
+    'long_40000': '[Settings]\r\nDemoPath=' + 'x' * 40000 + '\r\n',
+    'latin1': '[Settings]\r\nDemoPath=D\xe9mo\\s\xe9tup.exe\r\n',
+    'tab_key': '[Settings]\r\n\tDemoPath\t=\ttabbed\t\r\n',
+    'empty': '',
+}
+INI_QUERIES = [('Settings', 'DemoPath'), ('settings', 'SETUPPATH'), ('Silent', 'CmdlineParam'),
+               ('Set]tings', 'DemoPath'), (' Settings ', 'DemoPath'), ('Settings', ';DemoPath')]
+
+
+class SetupIniReaderTest(unittest.TestCase):
+    """discplan's Setup.ini reader against GetPrivateProfileStringA under Wine."""
+
+    def test_every_query_of_every_file(self):
+        from harness import WORK, wine, winpath
+        tool = os.environ['INIQUERY_EXE']
+        native = os.environ.get('INIQUERY', '')
+        folder = os.path.join(WORK, 'ini')
+        os.makedirs(folder, exist_ok=True)
+        queries = [part for query in INI_QUERIES for part in query]
+        compared = 0
+        for name, text in INI_CORPUS.items():
+            path = os.path.join(folder, name + '.ini')
+            with open(path, 'w', encoding='latin-1', newline='') as f:
+                f.write(text)
+            windows = wine([winpath(tool), '--windows', winpath(path)] + queries, check=True)
+            if native:
+                reader = subprocess.run([native, path] + queries, stdout=subprocess.PIPE, check=True)
+            else:
+                reader = wine([winpath(tool), winpath(path)] + queries, check=True)
+            expected = windows.stdout.decode('latin-1').replace('\r\n', '\n').splitlines()
+            found = reader.stdout.decode('latin-1').replace('\r\n', '\n').splitlines()
+            for query, want, got in zip(INI_QUERIES, expected, found):
+                with self.subTest(file=name, query=query):
+                    self.assertEqual(want, got)
+                compared += 1
+        self.assertEqual(len(INI_CORPUS) * len(INI_QUERIES), compared)
+
+
 def main(modules):
     import harness
     if os.path.exists(COUNT_FILE):
