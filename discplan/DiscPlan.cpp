@@ -208,9 +208,10 @@ void Add(Plan& plan, const char* szSeverity, const char* szCode, const std::stri
 
 // ---------------------------------------------------------------- CDiscFolder
 
-int CDiscFolder::Open(const char* szRoot, const char* szAt)
+int CDiscFolder::Open(const char* szRoot, const char* szAt, const char* szLauncher)
 {
-    m_root = szRoot;
+    m_root     = szRoot;
+    m_launcher = szLauncher;
     if (!IsDirectory(m_root))
         return 0;
     DIR* pDir = opendir(m_root.c_str());
@@ -301,6 +302,8 @@ std::string CDiscFolder::Locate(const std::string& fullPath) const
             }
         }
         closedir(pDir);
+        if (found.empty() && unixPath == m_root && strcasecmp(name.c_str(), m_launcher.c_str()) == 0)
+            found = m_launcher;
         if (found.empty())
             return "";
         unixPath += "/" + found;
@@ -489,10 +492,13 @@ Plan MakePlan(const CDiscFolder& disc, const PlanInput& input)
     if (bHasSwitch && bSilent && IsLauncherItself(location.szSetupProgram))
         Add(plan, "error", "silent-starts-itself",
             "no product folder: the silent installation starts Setup.exe itself, which then finds itself running");
+    // "/webrelease" asks for a program the disc may simply not offer.
+    const int bWebRelease = bHasSwitch && !bSilent && FindSwitch(szCommandLine, "webrelease", NoLeadByte);
     for (const PlannedStart& start : plan.starts)
     {
         if (!start.found)
-            Add(plan, "error", "program-missing", "Setup.exe starts " + start.program + ", which is not on the disc");
+            Add(plan, bWebRelease ? "warning" : "error", "program-missing",
+                "Setup.exe starts " + start.program + ", which is not on the disc");
     }
     if (plan.bHasEngineUpdate && !plan.engineUpdate.found)
         Add(plan, "error", "engine-update-missing",
@@ -512,11 +518,12 @@ Plan MakePlan(const CDiscFolder& disc, const PlanInput& input)
             Add(plan, "info", "nothing-started", "a slash without a keyword: nothing is started");
         else if (bSetupMissing && plan.product.size() + plan.productFolder.size() > 0)
             Add(plan, "error", "no-setup-for-language",
-                "no setup program for language " + plan.languageCode + ": neither " + plan.productFolder +
-                    "setup.exe nor " + plan.productFolder + plan.languageCode + "\\setup.exe nor the English one");
+                "no setup program for language " + plan.languageCode + ": " + plan.productFolder +
+                    " holds neither setup.exe nor " + plan.languageCode + "\\setup.exe nor enu\\setup.exe");
         else
             Add(plan, "warning", "nothing-started", "nothing is started");
     }
+    plan.nOwnFindings = plan.findings.size();
     return plan;
 }
 

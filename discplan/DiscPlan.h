@@ -14,8 +14,10 @@ class CDiscFolder
 {
 public:
     // szRoot: the folder on this machine; szAt: the folder the disc will be
-    // at on Windows ("D:\"). 0 when the folder cannot be read.
-    int Open(const char* szRoot, const char* szAt);
+    // at on Windows ("D:\"); szLauncher: the launcher's name at the root,
+    // which counts as present whether or not the folder holds it yet. 0 when
+    // the folder cannot be read.
+    int Open(const char* szRoot, const char* szAt, const char* szLauncher);
 
     const std::string& At() const { return m_at; }
     const CIniFile&    SetupIni() const { return m_ini; }
@@ -34,6 +36,7 @@ public:
 private:
     std::string m_root;
     std::string m_at;
+    std::string m_launcher;
     CIniFile    m_ini;
     int         m_bHasIni = 0;
 };
@@ -83,7 +86,8 @@ struct Plan
     std::vector<PlannedStart> starts;      // the launch step's start attempts (at most one)
     std::vector<std::string> log;          // the log lines Setup.exe would write
     int                      nExitCode = 0;
-    std::vector<Finding>     findings;
+    std::vector<Finding>     findings;     // this combination's, then the disc's own
+    size_t                   nOwnFindings = 0;
 };
 
 // The system class names that --os accepts, in order, and their OsCode.

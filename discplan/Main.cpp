@@ -15,7 +15,7 @@ namespace {
 const char* const USAGE =
     "usage: discplan DISC_FOLDER [--os NAME]... [--lang CODE]... [--cmdline TEXT]...\n"
     "                [--user admin|standard] [--engine current|outdated] [--at WINDOWS_FOLDER]\n"
-    "                [--json] [--strict]\n";
+    "                [--launcher NAME] [--json] [--strict]\n";
 
 // The command lines that select differently.
 const char* const DEFAULT_CMDLINES[] = {"", "/s", "/webrelease", "/dusmara", "/dm5", "/x"};
@@ -144,8 +144,8 @@ std::string Outcome(const Plan& plan)
             out += "    tries " + start.program + ", which is not on the disc\n";
     }
     out += "    exit code " + std::to_string(plan.nExitCode) + "\n";
-    for (const Finding& finding : plan.findings)
-        out += "    " + finding.severity + " " + finding.code + "\n";
+    for (size_t i = 0; i < plan.nOwnFindings; ++i)
+        out += "    " + plan.findings[i].severity + " " + plan.findings[i].code + "\n";
     return out;
 }
 
@@ -176,6 +176,8 @@ std::string Describe(const std::vector<std::string>& chosen, const std::set<std:
             if (!members.count(chosen[i]))
                 gaps.push_back(chosen[i]);
         }
+        if (in.size() < 2)
+            return in[0];
         if (nFirst == 0 && members.count(chosen[in.size() - 1]) && !members.count(chosen[in.size()]))
             return chosen[in.size() - 1] + " and earlier";
         if (nFirst > 0 && gaps.size() < in.size())
@@ -194,6 +196,7 @@ int main(int argc, char** argv)
 {
     std::string              folder;
     std::string              at = "D:\\";
+    std::string              launcher = "Setup.exe";
     std::vector<std::string> systems, langs, cmdlines;
     bool                     bCmdlineGiven = false;
     std::string              user = "admin", engine = "outdated";
@@ -217,6 +220,8 @@ int main(int argc, char** argv)
             engine = argv[++i];
         else if (arg == "--at" && bNext)
             at = argv[++i];
+        else if (arg == "--launcher" && bNext)
+            launcher = argv[++i];
         else if (arg == "--json")
             bJson = true;
         else if (arg == "--strict")
@@ -262,13 +267,30 @@ int main(int argc, char** argv)
     }
     if (systems.empty())
         systems.assign(std::begin(DEFAULT_SYSTEMS), std::end(DEFAULT_SYSTEMS));
+    else
+    {
+        // In the order of the systems, for "win2000 and later".
+        std::vector<std::string> ordered;
+        for (const std::string& known : KnownSystems())
+        {
+            for (const std::string& name : systems)
+            {
+                if (name == known)
+                {
+                    ordered.push_back(name);
+                    break;
+                }
+            }
+        }
+        systems = ordered;
+    }
     if (langs.empty())
         langs = KnownLanguages();
     if (!bCmdlineGiven)
         cmdlines.assign(std::begin(DEFAULT_CMDLINES), std::end(DEFAULT_CMDLINES));
 
     CDiscFolder disc;
-    if (!disc.Open(folder.c_str(), at.c_str()))
+    if (!disc.Open(folder.c_str(), at.c_str(), launcher.c_str()))
     {
         fprintf(stderr, "discplan: cannot read the disc folder %s\n", folder.c_str());
         return 2;

@@ -58,7 +58,7 @@ def full_path(program, folder):
 
 def plan(disc, cmdline, system, lang, at, engine):
     from harness import wine, winpath
-    args = ['--os', system, '--lang', lang, '--cmdline', cmdline, '--at', at, '--engine', engine, '--json']
+    args = ['--launcher', os.path.basename(disc.launcher), '--os', system, '--lang', lang, '--cmdline', cmdline, '--at', at, '--engine', engine, '--json']
     if DISCPLAN.lower().endswith('.exe'):
         result = wine([winpath(DISCPLAN), winpath(disc.root)] + args, check=True)
     else:
