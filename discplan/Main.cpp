@@ -153,7 +153,7 @@ std::string Outcome(const Plan& plan)
 std::string Describe(const std::vector<std::string>& chosen, const std::set<std::string>& members,
                      const char* szEvery, bool bOrdered)
 {
-    if (members.size() == chosen.size())
+    if (members.size() == chosen.size() && chosen.size() > 1)
         return szEvery;
     std::vector<std::string> in, out;
     for (const std::string& name : chosen)
