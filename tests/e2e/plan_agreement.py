@@ -169,6 +169,61 @@ class SetupIniReaderTest(unittest.TestCase):
         self.assertEqual(len(INI_CORPUS) * len(INI_QUERIES), compared)
 
 
+class FindingsTest(unittest.TestCase):
+    """What discplan reports about a disc, and its exit codes."""
+
+    def discplan(self, root, *args):
+        from harness import wine, winpath
+        if DISCPLAN.lower().endswith('.exe'):
+            result = wine([winpath(DISCPLAN), winpath(root)] + list(args))
+        else:
+            result = subprocess.run([DISCPLAN, root] + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        return result.returncode, result.stdout.decode('latin-1')
+
+    def codes(self, disc, *args):
+        code, out = self.discplan(disc.root, '--json', *args)
+        return code, {(f['severity'], f['code']) for row in json.loads(out) for f in row['findings']}
+
+    def test_a_disc_with_every_mistake(self):
+        from harness import Disc
+        disc = Disc('findings')
+        disc.file('Dusmara/deu/setup.exe')
+        disc.file('Dusmara/Fran\xe7ais/setup.exe')
+        disc.file('Talvenor2/IKernelUpdate/Setup.exe')
+        disc.file('Drvs/Bin/express.reg')
+        disc.ini({'Settings': {'DemoPath': 'autorun\\demo.exe   ; started with -q -c', 'SetupPath': 's' * 260},
+                  'Silent': {'CmdlineParam': '%s' + 'x' * 250}})
+        code, found = self.codes(disc, '--strict', '--at', 'E:\\' + 'd' * 240)
+        self.assertEqual(1, code)
+        self.assertLessEqual({('error', 'ini-inline-comment'), ('error', 'ini-value-too-long'),
+                              ('warning', 'ini-path-missing'), ('error', 'no-english-setup'),
+                              ('error', 'no-setup-for-language'), ('warning', 'engine-update-unused'),
+                              ('error', 'driver-path-too-long'), ('error', 'silent-params-too-long'),
+                              ('warning', 'non-ascii-name'), ('warning', 'nothing-started'),
+                              ('info', 'nothing-started')}, found)
+
+        disc = Disc('findings')
+        disc.file('Dusmara/setup.exe')
+        disc.file('TechSupt/IKernelUpdate/Setup.exe')
+        disc.file('AppInst/setup.exe')
+        disc.ini({'Silent': {'CmdlineParam': '/f1"%s" %d'}})
+        code, found = self.codes(disc, '--cmdline', '/s')
+        self.assertEqual(0, code)
+        self.assertEqual({('error', 'cmdline-param-refused'), ('error', 'engine-update-missing'),
+                          ('warning', 'engine-update-unused')}, found)
+
+        disc = Disc('findings')
+        code, found = self.codes(disc, '--cmdline', '/s', '--strict')
+        self.assertEqual((1, ('error', 'silent-starts-itself')), (code, sorted(found)[0]))
+
+    def test_a_sound_disc_passes_and_a_missing_one_is_refused(self):
+        from harness import Disc
+        disc = Disc('sound')
+        disc.file('Dusmara/setup.exe')
+        self.assertEqual(0, self.discplan(disc.root, '--strict', '--cmdline', '', '--cmdline', '/s')[0])
+        self.assertEqual(2, self.discplan(disc.root + '/missing')[0])
+
+
 def main(modules):
     import harness
     if os.path.exists(COUNT_FILE):
