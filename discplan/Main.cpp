@@ -121,6 +121,8 @@ std::string Outcome(const Plan& plan)
                                                   : plan.product) +
            ", setup program " + plan.setupProgram +
            (plan.bSetupFound ? "" : " (not found by the plain probe: never the last resort)") + "\n";
+    out += "    engine update probe: " + plan.engineProbe + (plan.bEngineUpdateFound ? ", found" : ", not there") +
+           "\n";
     if (plan.bAdminMessage)
         return out + "    a standard user sees the administrator message; nothing is started\n    exit code " +
                std::to_string(plan.nExitCode) + "\n";
@@ -183,7 +185,7 @@ std::string Describe(const std::vector<std::string>& chosen, const std::set<std:
         if (nFirst > 0 && gaps.size() < in.size())
             return chosen[nFirst] + " and later" + (gaps.empty() ? "" : " but " + join(gaps));
     }
-    if (out.size() < in.size())
+    if (!out.empty() && out.size() < in.size())
         return std::string(szEvery) + " but " + join(out);
     return join(in);
 }
