@@ -560,6 +560,11 @@ std::vector<Finding> CheckDisc(const CDiscFolder& disc)
     std::vector<Finding> findings;
     g_pDisc = &disc;
 
+    if (disc.HasSetupIni() && disc.SetupIni().HasUtf8Mark())
+        findings.push_back({"warning", "ini-utf8-mark",
+                            "Setup.ini starts with a UTF-8 byte order mark, which not every Windows reads as such: "
+                            "its first section may not be found"});
+
     // Setup.ini's values as the Windows function returns them.
     static const char* const rgszKeys[][2] = {{"Settings", "DemoPath"}, {"Settings", "SetupPath"},
                                               {"Silent", "CmdlineParam"}};

@@ -48,8 +48,11 @@ int CIniFile::Load(const char* szPath)
     return 1;
 }
 
-void CIniFile::LoadText(const std::string& text)
+void CIniFile::LoadText(const std::string& fileText)
 {
+    // Wine reads a file with a UTF-8 mark as UTF-8 and drops the mark.
+    m_bUtf8Mark            = fileText.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    const std::string text = m_bUtf8Mark ? fileText.substr(3) : fileText;
     m_sections.clear();
     m_entries.clear();
     // Keys before the first section belong to a section without a name,

@@ -28,6 +28,9 @@ public:
     };
     const std::vector<Entry>& Entries() const { return m_entries; }
 
+    // 1 when the file starts with a UTF-8 byte order mark.
+    int HasUtf8Mark() const { return m_bUtf8Mark; }
+
 private:
     struct Section
     {
@@ -38,4 +41,5 @@ private:
     };
     std::vector<Section> m_sections;
     std::vector<Entry>   m_entries;
+    int                  m_bUtf8Mark = 0;
 };

@@ -135,6 +135,7 @@ INI_CORPUS = {
     'latin1': '[Settings]\r\nDemoPath=D\xe9mo\\s\xe9tup.exe\r\n',
     'tab_key': '[Settings]\r\n\tDemoPath\t=\ttabbed\t\r\n',
     'empty': '',
+    'utf8_mark': '\xef\xbb\xbf[Settings]\r\nDemoPath=after the mark\r\n',
 }
 INI_QUERIES = [('Settings', 'DemoPath'), ('settings', 'SETUPPATH'), ('Silent', 'CmdlineParam'),
                ('Set]tings', 'DemoPath'), (' Settings ', 'DemoPath'), ('Settings', ';DemoPath')]
