@@ -4,8 +4,7 @@
 
 #include "engine/EngineNames.h"
 #include "engine/FileVersion.h"
-#include "launcher/Globals.h"
-#include "process/KillEngine.h"
+#include "engine/KillEngine.h"
 #include "services/Format.h"
 #include "services/Launch.h"
 #include "services/Log.h"
@@ -68,13 +67,13 @@ int CheckEngineFiles(const char* szEngineFolder, const char* szCommonFilesDir)
     return bCurrent;
 }
 
-int IsEngineUpdateNeeded()
+int IsEngineUpdateNeeded(const char* szCommonFilesDir)
 {
     // A common files folder too long for the engine folder leaves it cut;
     // the engine files then count as missing.
     char szEngineFolder[MAX_PATH];
-    JoinPathWithin(szEngineFolder, MAX_PATH, g_szCommonFilesDir, ENGINE_FOLDER);
-    if (CheckEngineFiles(szEngineFolder, g_szCommonFilesDir))
+    JoinPathWithin(szEngineFolder, MAX_PATH, szCommonFilesDir, ENGINE_FOLDER);
+    if (CheckEngineFiles(szEngineFolder, szCommonFilesDir))
     {
         WriteLog("Skipping Engine update.\n");
         return 0;
@@ -82,14 +81,14 @@ int IsEngineUpdateNeeded()
     return 1;
 }
 
-int UpdateEngine(const char* szRoot)
+int UpdateEngine(const char* szRoot, const char* szCommonFilesDir)
 {
     char szProgram[MAX_PATH];
     const int bProgramFits = FormatBounded(szProgram, MAX_PATH, ENGINE_UPDATE_PROGRAM, szRoot) < MAX_PATH;
 
     char szEngineFolder[MAX_PATH];
     const int bKernelFits =
-        FormatBounded(szEngineFolder, MAX_PATH, ENGINE_KERNEL_PATH_FORMAT, g_szCommonFilesDir) < MAX_PATH;
+        FormatBounded(szEngineFolder, MAX_PATH, ENGINE_KERNEL_PATH_FORMAT, szCommonFilesDir) < MAX_PATH;
 
     // A cut program name might name another file: then nothing is started.
     char szFullPath[MAX_PATH] = {};
@@ -112,7 +111,7 @@ int UpdateEngine(const char* szRoot)
     // whole: too long for the test's buffers, its files count as missing.
     if (bKernelFits)
         PathRemoveFileSpecA(szEngineFolder);
-    if (!CheckEngineFiles(szEngineFolder, g_szCommonFilesDir))
+    if (!CheckEngineFiles(szEngineFolder, szCommonFilesDir))
         WriteLog("IKernel files are not sync after launching update.\n");
     return 0;
 }

@@ -9,11 +9,11 @@
 // needing the update. A path longer than 255 characters counts as missing.
 int CheckEngineFiles(const char* szEngineFolder, const char* szCommonFilesDir);
 
-// 1 when the engine in the common files folder (g_szCommonFilesDir) needs
-// the update; 0, after logging that the update is skipped, when it is current.
-int IsEngineUpdateNeeded();
+// 1 when the engine in the common files folder szCommonFilesDir needs the
+// update; 0, after logging that the update is skipped, when it is current.
+int IsEngineUpdateNeeded(const char* szCommonFilesDir);
 
 // Closes the engine's processes, waits half a second, runs
 // ".\<szRoot>\IKernelUpdate\Setup.exe -s" to its end and checks the engine
-// again, logging when it is still not current. Always 0.
-int UpdateEngine(const char* szRoot);
+// again in szCommonFilesDir, logging when it is still not current. Always 0.
+int UpdateEngine(const char* szRoot, const char* szCommonFilesDir);

@@ -1,12 +1,9 @@
 #include "launcher/Maintenance.h"
 
+#include "launcher/MaintenanceChoice.h"
 #include "services/Admin.h"
 
 namespace {
-
-// Windows 2000 and the later NT versions: the versions with an Administrators
-// group worth asking about (Windows 9x and NT 4 are not gated).
-const int OS_FIRST_GATED = 7;
 
 // Size of the message buffer, terminator included.
 const int MESSAGE_SIZE = MAX_PATH;
@@ -15,7 +12,7 @@ const int MESSAGE_SIZE = MAX_PATH;
 
 int PassAdministratorGate(HINSTANCE hInstance, int nOsCode)
 {
-    if (nOsCode < OS_FIRST_GATED || IsAdministrator())
+    if (!IsAdministratorRequired(nOsCode) || IsAdministrator())
         return 1;
 
     // The resource loader picks the text for the user's display language;

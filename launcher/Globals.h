@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "Utils/Common/Sync/Sync.h"
+#include "launcher/ExitCode.h"
 #include "services/Log.h" // g_szLogPath
 
 extern char g_szModuleFolder[MAX_PATH];  // the launcher's folder, maybe its short name (step 1)
@@ -20,11 +21,3 @@ extern CMutex g_SetupMutex;
 // Names of the single-instance objects.
 #define SETUP_MUTEX_NAME "setup_mutex_752403D0-5ABF-4b43-8A45-93D4C9A96A16"
 #define SETUP_EVENT_NAME "setup_event_752403D0-5ABF-4b43-8A45-93D4C9A96A16"
-
-// Exit codes of the launcher.
-enum ExitCode
-{
-    EXIT_DONE              = 0, // ran to its end (also: an administrator was required)
-    EXIT_DUPLICATE         = 1, // another launcher is already running
-    EXIT_FOLDER_UNNAMEABLE = 3, // its folder has no name in the system's code page; 3 as ERROR_PATH_NOT_FOUND
-};

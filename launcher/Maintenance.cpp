@@ -2,19 +2,16 @@
 
 #include <shlwapi.h>
 
-#include "engine/EngineNames.h"
 #include "engine/EngineUpdate.h"
+#include "engine/KillEngine.h"
 #include "launcher/Globals.h"
-#include "process/KillEngine.h"
+#include "launcher/MaintenanceChoice.h"
 #include "services/Format.h"
 #include "services/Launch.h"
 #include "services/OsIdentify.h"
 #include "services/PathWithin.h"
 
 namespace {
-
-// The driver registry file, looked for in this order beside the launcher.
-const char* const DRIVER_REGISTRY_FILES[] = {"Drvs\\Bin\\express.reg", "Drivers\\Bin\\express.reg"};
 
 // regedit's parameters: "/s", then the file in double quotes. Sized for any
 // registry file path the launcher can build (259 characters) rather than
@@ -30,9 +27,10 @@ int FindDriverRegistryFile(char* szFile)
     const DWORD cchModule = GetModuleFileNameA(nullptr, szModule, MAX_PATH);
     if (cchModule == 0 || cchModule >= MAX_PATH)
         return 0; // a cut name is not the launcher's folder
-    for (const char* szName : DRIVER_REGISTRY_FILES)
+    for (size_t i = 0; i < g_nDriverRegistryFiles; ++i)
     {
-        if (JoinPathWithin(szFile, MAX_PATH, g_szModuleFolder, szName) && PathFileExistsA(szFile))
+        if (JoinPathWithin(szFile, MAX_PATH, g_szModuleFolder, g_rgszDriverRegistryFiles[i]) &&
+            PathFileExistsA(szFile))
             return 1;
     }
     return 0;
@@ -43,20 +41,18 @@ int FindDriverRegistryFile(char* szFile)
 int CheckEngineFreshness(int bEngineUpdateFound)
 {
     // Without the update program on the disc the engine is not looked at.
-    return bEngineUpdateFound ? IsEngineUpdateNeeded() : 0;
+    return bEngineUpdateFound ? IsEngineUpdateNeeded(g_szCommonFilesDir) : 0;
 }
 
 void RunEngineUpdate()
 {
     KillEngineProcesses();
-    // Chosen by this test alone, whatever root the probe found the update in.
-    UpdateEngine(PathFileExistsA(".\\AppInst\\setup.exe") ? ENGINE_UPDATE_ROOT_APPINST
-                                                           : ENGINE_UPDATE_ROOT_TECHSUPT);
+    UpdateEngine(ChooseEngineUpdateRoot(PathFileExistsA(".\\AppInst\\setup.exe")), g_szCommonFilesDir);
 }
 
 void ImportDriverRegistryFile(int nOsCode)
 {
-    if (nOsCode != OS_WINXP)
+    if (!IsDriverImportSystem(nOsCode))
         return;
 
     char szFile[MAX_PATH];

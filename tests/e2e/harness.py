@@ -198,6 +198,10 @@ class Disc:
         return self.file('Setup.ini', '\r\n'.join(lines) + '\r\n')
 
 
+# Set by the agreement test: called with every run, to hold discplan's plan against it.
+plan_check = [None]
+
+
 def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, env=None,
               settle=True, timeout=120, wait_for_end=True):
     """Runs the disc's Setup.exe and collects the outcome.
@@ -246,7 +250,10 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
             break
         time.sleep(0.05)
     started, messages = read_records(disc.record_file, ansi_encoding(lang))
-    return Run(result.returncode, entries, started, messages, seconds)
+    run = Run(result.returncode, entries, started, messages, seconds)
+    if plan_check[0]:
+        plan_check[0](disc, cmdline, version, lang, drive, run)
+    return run
 
 
 def start_waiting_setup(disc, cmdline):

@@ -10,7 +10,7 @@
 #include <windows.h>
 
 #include "process/FindProcess.h"
-#include "process/KillEngine.h"
+#include "engine/KillEngine.h"
 #include "services/Log.h"
 
 int main(int argc, char** argv)

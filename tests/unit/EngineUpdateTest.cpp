@@ -73,7 +73,7 @@ TEST_F(EngineCheck, MissingScriptEngineAndMissingEngineFolder)
 
     m_log = UseTestLog("engine_check_script_missing");
     Lay({"v_current", "v_current", "v_current", "v_current", nullptr});
-    EXPECT_EQ(1, IsEngineUpdateNeeded());
+    EXPECT_EQ(1, IsEngineUpdateNeeded(g_szCommonFilesDir));
     EXPECT_EQ(Compared(CheckPath(0), "6.31.100.1190") + Compared(CheckPath(1), "6.31.100.1190") +
                   Compared(CheckPath(2), "6.31.100.1190") + Compared(CheckPath(3), "6.31.100.1190") +
                   NotFound(ScriptPath()),
@@ -88,8 +88,8 @@ TEST_F(EngineCheck, OverlongCommonFilesFolderCountsAsMissingFiles)
     {
         snprintf(g_szCommonFilesDir, MAX_PATH, "C:\\%s", std::string(nLength - 3, 'c').c_str());
         m_log = UseTestLog("engine_check_long");
-        EXPECT_EQ(1, IsEngineUpdateNeeded()) << nLength;
-        EXPECT_EQ(0, UpdateEngine("techsupt")) << nLength;
+        EXPECT_EQ(1, IsEngineUpdateNeeded(g_szCommonFilesDir)) << nLength;
+        EXPECT_EQ(0, UpdateEngine("techsupt", g_szCommonFilesDir)) << nLength;
         const std::string log       = LogMessages(m_log);
         const std::string notFound  = " not found.\n";
         size_t            nNotFound = 0;
@@ -106,7 +106,7 @@ TEST_F(EngineCheck, MissingUpdateProgramStillPausesAndTestsAgain)
     char szCwd[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, szCwd);
     const DWORD dwStart = GetTickCount();
-    EXPECT_EQ(0, UpdateEngine("techsupt"));
+    EXPECT_EQ(0, UpdateEngine("techsupt", g_szCommonFilesDir));
     EXPECT_GE(GetTickCount() - dwStart, 490u);
     const std::string log = LogMessages(m_log);
     EXPECT_EQ(0u, log.find(std::string("LaunchCmdline - cant find szFile ") + szCwd +
@@ -117,6 +117,6 @@ TEST_F(EngineCheck, MissingUpdateProgramStillPausesAndTestsAgain)
 
     // A root name too long for the program's path starts nothing.
     m_log = UseTestLog("engine_update_long_root");
-    EXPECT_EQ(0, UpdateEngine(std::string(400, 'r').c_str()));
+    EXPECT_EQ(0, UpdateEngine(std::string(400, 'r').c_str(), g_szCommonFilesDir));
     EXPECT_EQ(0u, LogMessages(m_log).find("LaunchCmdline - cant find szFile \n"));
 }

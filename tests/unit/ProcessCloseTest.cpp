@@ -8,7 +8,7 @@
 
 #include "ProcessTestSupport.h"
 #include "TestSupport.h"
-#include "process/KillEngine.h"
+#include "engine/KillEngine.h"
 #include "process/ProcessKiller.h"
 
 namespace {

@@ -1,7 +1,6 @@
-#include "process/KillEngine.h"
+#include "engine/KillEngine.h"
 
 #include "engine/EngineNames.h"
-
 #include "process/FindProcess.h"
 #include "process/ProcessKiller.h"
 #include "services/Log.h"
