@@ -119,7 +119,8 @@ public:
     int GetSetting(const char* szSection, const char* szKey, char* szValue, uint32_t* pcchValue) override
     {
         std::string value;
-        if (!m_disc.HasSetupIni() || !m_disc.SetupIni().Find(szSection, szKey, &value) || value.empty())
+        if (!m_bSettingsRead || !m_disc.HasSetupIni() || !m_disc.SetupIni().Find(szSection, szKey, &value) ||
+            value.empty())
             return 0;
         // The work buffer of LaunchSettings, then its hand-over.
         std::vector<char> work(SETTINGS_WORK_SIZE, '\0');
@@ -135,6 +136,9 @@ public:
         memcpy(szBuffer, full.c_str(), full.size() + 1);
         return static_cast<uint32_t>(full.size());
     }
+
+    // Setup.exe reads no value when the Setup.ini path does not fit its buffer.
+    void SkipSettings() { m_bSettingsRead = 0; }
 
     void SetCurrentFolder(const char* szFolder) override { m_current = CDiscFolder::FullPath(szFolder, m_current); }
 
@@ -186,6 +190,7 @@ public:
 private:
     const CDiscFolder&        m_disc;
     Plan&                     m_plan;
+    int                       m_bSettingsRead = 1;
     std::string               m_current;
     std::vector<PlannedStart> m_starts;
 };
@@ -449,7 +454,14 @@ Plan MakePlan(const CDiscFolder& disc, const PlanInput& input)
     const int   bHasSwitch = FindSwitch(szCommandLine, "/", NoLeadByte);
     std::string setupIni   = CDiscFolder::FullPath("Setup.ini", disc.At());
     if (setupIni.size() >= PATH_SIZE)
+    {
         setupIni.clear();
+        host.SkipSettings();
+        host.Logf("Setup.ini path too long, settings not read\n");
+        if (disc.HasSetupIni())
+            Add(plan, "error", "ini-path-too-long",
+                "Setup.ini is not read: its path at " + disc.At() + " is longer than 259 characters");
+    }
 
     // 17. The driver registry file beside the launcher.
     if (IsDriverImportSystem(plan.nOsCode))

@@ -104,7 +104,10 @@ class Record:
 
 
 def ansi_encoding(lang):
-    """The Python codec of the Windows ANSI code page that Wine picks for `lang`."""
+    """The Python codec of the Windows ANSI code page that Wine picks for `lang`
+    (a locale, or a dict of locale variables: the code page follows LC_CTYPE)."""
+    if isinstance(lang, dict):
+        lang = lang.get('LC_CTYPE') or lang.get('LC_ALL')
     return 'cp932' if lang and lang.startswith('ja_JP') else 'latin-1'
 
 

@@ -72,6 +72,10 @@ def check(test, disc, cmdline, version, lang, drive, run):
     if not DISCPLAN or version not in SYSTEMS or len(run.log) < 2 or \
             run.log[1] == 'A duplicate is already running. Exiting...\n':
         return
+    # A folder the code page may not write: Setup.exe names it at run time,
+    # maybe by its short name, which no plan for --at can know.
+    if not disc.root.isascii() or isinstance(lang, dict):
+        return
     at = drive.upper() + ':\\' if drive else disc.win()
     engine = 'current' if 'Skipping Engine update.\n' in run.log else 'outdated'
     planned = plan(disc, cmdline, SYSTEMS[version], language_code(lang), at, engine)
