@@ -67,7 +67,10 @@ void BuildSetupIniPath()
 
 int SelectAndLaunch(const ProductLocation& location, int bHasSwitch, LaunchSettings& settings)
 {
+    // One constant table rather than a local aggregate: GCC copies the
+    // latter from a writable template, which costs the file a .data section.
+    static const LaunchFacts s_facts = {g_szModuleFolder, g_szCommandLine, g_szLanguageCode, g_szSetupIniPath,
+                                        IsLeadByte};
     CSystemLaunchHost host(settings);
-    const LaunchFacts facts = {g_szModuleFolder, g_szCommandLine, g_szLanguageCode, g_szSetupIniPath, IsLeadByte};
-    return ChooseAndLaunch(host, facts, location, bHasSwitch);
+    return ChooseAndLaunch(host, s_facts, location, bHasSwitch);
 }
