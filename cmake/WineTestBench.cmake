@@ -15,6 +15,9 @@ set(SETUP_WINE /usr/lib/wine/wine64 CACHE FILEPATH "Wine's 64-bit loader")
 set(SETUP_WINE32 /usr/lib/wine/wine CACHE FILEPATH "Wine's 32-bit loader")
 file(REMOVE ${CMAKE_BINARY_DIR}/wine-skipped.txt)
 
+# Per system: SETUP_BENCH_<system> (bench folder, loader [, win32] as
+# wine-bench.sh setup takes them), SETUP_SUFFIX_<system> (of its test names),
+# SETUP_SKIP_<system> (why it cannot run here, or empty).
 set(SETUP_CAN_RUN OFF)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(SETUP_SYSTEMS win64)
