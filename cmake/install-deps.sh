@@ -5,6 +5,12 @@ set -u
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
           wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev locales
           osslsigncode openssl"
+# The x86 build's tests run under Wine's 32-bit loader, from the i386 architecture.
+i386=""
+if [ "$(dpkg --print-architecture)" = amd64 ]; then
+    packages="$packages wine32:i386"
+    dpkg --print-foreign-architectures | grep -qx i386 || i386="dpkg --add-architecture i386 && "
+fi
 # Unix locales the tests run Wine in: without one, Wine misreads non-ASCII
 # arguments; the display language tests put Japanese messages over an English
 # character type (Wine reads LC_MESSAGES and LC_CTYPE).
@@ -20,13 +26,14 @@ done
 [ -z "$missing$missing_locales" ] && exit 0
 if [ "$(id -u)" != 0 ]; then
     [ -n "$missing" ] && echo "Missing packages:$missing" >&2 &&
-        echo "Install them as root: apt-get update && apt-get install -y$missing" >&2
+        echo "Install them as root: ${i386}apt-get update && apt-get install -y$missing" >&2
     [ -n "$missing_locales" ] && echo "Missing locales:$missing_locales (UTF-8; generate them with localedef)" >&2
     exit 1
 fi
 if [ -n "$missing" ]; then
     echo "Installing:$missing"
     export DEBIAN_FRONTEND=noninteractive
+    [ -n "$i386" ] && dpkg --add-architecture i386
     apt-get update -q >/dev/null && apt-get install -y -q $missing >/dev/null || exit 1
 fi
 for l in $missing_locales; do

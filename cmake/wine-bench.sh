@@ -1,10 +1,14 @@
 #!/bin/sh
 # The test bench: a private Wine prefix and an X server inside the build tree.
-#   wine-bench.sh setup <dir>     make a fresh prefix, start Xvfb and a persistent wineserver
+#   wine-bench.sh setup <dir> [<loader> [win32]]
+#                                 make a fresh prefix (64-bit, or 32-bit with win32), start
+#                                 Xvfb and a persistent wineserver; wine-run.sh then starts
+#                                 programs with <loader> (default: the 64-bit one)
 #   wine-bench.sh teardown <dir>  stop that wineserver and that Xvfb (never anything else)
 set -u
 action=$1
 dir=$2
+loader=${3:-/usr/lib/wine/wine64}
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 case "$action" in
@@ -12,6 +16,8 @@ setup)
     "$0" teardown "$dir" 2>/dev/null
     rm -rf "$dir"
     mkdir -p "$dir"
+    [ "${4:-}" = win32 ] && export WINEARCH=win32
+    echo "$loader" >"$dir/loader"
     # Xvfb picks a free display and writes its number to fd 3.
     (exec setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
         3>"$dir/display.num" >"$dir/xvfb.log" 2>&1 </dev/null & echo $! >"$dir/xvfb.pid")

@@ -4,11 +4,12 @@ folder, and the log lines that the engine test writes about them."""
 import os
 import shutil
 
-from harness import PREFIX, RECORDER_EXE, winpath
+from harness import RECORDER_EXE, SYSTEM, winpath
 
-# Where Wine's registry value "CommonFilesDir" points for a 64-bit program.
-COMMON_FILES = os.path.join(PREFIX, 'drive_c', 'Program Files', 'Common Files')
-COMMON_FILES_WIN = 'C:\\Program Files\\Common Files'
+# The common files folder as the launcher's registry view shows it: under
+# WoW64 the 32-bit one, "C:\Program Files (x86)\Common Files".
+COMMON_FILES = SYSTEM.common_files_unix
+COMMON_FILES_WIN = SYSTEM.common_files
 VERSIONS = os.path.join(os.path.dirname(RECORDER_EXE), 'versions')
 
 REQUIRED = '6.31.100.1190'

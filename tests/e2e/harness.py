@@ -6,11 +6,16 @@ reports and the system language, runs Setup.exe with a command line, and
 returns its exit code, the messages it logged and what it started.
 
 The paths and the Wine prefix come from CTest through the environment:
-SETUP_EXE, RECORDER_EXE, SYNCTOOL_EXE, BENCH_DIR, WINE_RUN, E2E_WORK.
+SETUP_EXE, RECORDER_EXE, SYNCTOOL_EXE, BENCH_DIR, WINE_RUN, E2E_WORK. What
+differs between the systems under test (32-bit Windows, 64-bit Windows with a
+32-bit or a 64-bit launcher) the harness learns from the build and the prefix:
+SYSTEM.
 """
+import functools
 import os
 import re
 import shutil
+import struct
 import subprocess
 import time
 import unittest
@@ -52,6 +57,70 @@ def wine(args, env=None, lang=None, timeout=120, check=False, **kwargs):
     if check and result.returncode != 0:
         raise AssertionError(f'{args} failed: {result.returncode} {result.stderr!r}')
     return result
+
+
+def program_bits(path):
+    """32 or 64: the machine a Windows program is built for (its PE header)."""
+    with open(path, 'rb') as f:
+        head = f.read(1024)
+    machine = struct.unpack_from('<H', head, struct.unpack_from('<I', head, 0x3C)[0] + 4)[0]
+    return 64 if machine == 0x8664 else 32
+
+
+CURRENT_VERSION = r'HKLM\Software\Microsoft\Windows\CurrentVersion'
+
+
+class System:
+    """The system under test as the launcher sees it: "win32" (32-bit Windows),
+    "wow64" (64-bit Windows, the 32-bit launcher under WoW64) or "win64" (the
+    64-bit launcher)."""
+
+    @functools.cached_property
+    def bits(self):
+        return program_bits(SETUP_EXE) if SETUP_EXE else 64
+
+    @functools.cached_property
+    def windows64(self):
+        return os.path.isdir(os.path.join(PREFIX, 'drive_c', 'windows', 'syswow64'))
+
+    @property
+    def wow64(self):
+        return self.bits == 32 and self.windows64
+
+    @property
+    def name(self):
+        return 'wow64' if self.wow64 else f'win{self.bits}'
+
+    def common_files_of(self, bits):
+        """CommonFilesDir as the registry view of a `bits`-bit program shows it."""
+        result = wine(['reg', 'query', CURRENT_VERSION, '/v', 'CommonFilesDir', f'/reg:{bits}'], check=True)
+        for line in result.stdout.decode('latin-1').splitlines():
+            if 'REG_SZ' in line:
+                return line.split('REG_SZ', 1)[1].strip()
+        raise AssertionError(f'no CommonFilesDir: {result.stdout!r}')
+
+    @functools.cached_property
+    def common_files(self):
+        """The common files folder the launcher reads (Windows path)."""
+        return self.common_files_of(self.bits)
+
+    @property
+    def common_files_unix(self):
+        return unixpath(self.common_files)
+
+
+SYSTEM = System()
+
+
+def unixpath(path):
+    """The Unix form of a Windows path on drive C: of the prefix."""
+    drive, _, rest = path.partition(':\\')
+    return os.path.join(PREFIX, 'dosdevices', drive.lower() + ':', *rest.split('\\'))
+
+
+def skip_on(*systems, reason):
+    """Skips a scenario that cannot exist on the named systems."""
+    return unittest.skipIf(SYSTEM.name in systems, f'{reason} (system under test: {SYSTEM.name})')
 
 
 _current_version = ['unset']
@@ -201,8 +270,13 @@ class Disc:
         return self.file('Setup.ini', '\r\n'.join(lines) + '\r\n')
 
 
-# Set by the agreement test: called with every run, to hold discplan's plan against it.
+# Called with every run to hold discplan's plan against it, when the bench
+# names a discplan (DISCPLAN): the scenarios that lay out discs check the
+# plan in the same run (plan_agreement.py).
 plan_check = [None]
+if os.environ.get('DISCPLAN'):
+    import plan_agreement
+    plan_agreement.install(plan_check)
 
 
 def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, env=None,

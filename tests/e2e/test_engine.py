@@ -2,16 +2,19 @@
 with the engine's files in the prefix's common files folder and a recording
 stand-in as the disc's update program."""
 import os
+import shutil
 import subprocess
 import time
 import unittest
 
 from engine_files import (NOT_SYNC, SCRIPT_PATH, SKIPPING, Engine, check_path, compared, engine_lines,
                           not_found, update_path, version_file)
-from harness import BENCH_DIR, WINE_RUN, SetupTestCase, read_records, run_setup, winpath
+from harness import BENCH_DIR, RECORDER_EXE, WINE_RUN, SetupTestCase, read_records, run_setup, skip_on, winpath
 
 CURRENT = '6.31.100.1190'
 NO_UPDATE = 'IkernelUpdate not found in .\\TechSupt\\IKernelUpdate\\Setup.exe\n'
+# The recorder built for x64 by the x86 build.
+RECORDER64_EXE = os.path.join(os.path.dirname(RECORDER_EXE), 'recorder64.exe')
 
 
 def first_test(texts):
@@ -181,8 +184,10 @@ class ShutdownTest(EngineTestCase):
     """A running engine: a stand-in named IKernel.exe with a visible window,
     recording into the disc's record file like the programs Setup.exe starts."""
 
-    def start_engine(self, disc):
+    def start_engine(self, disc, program=None):
         kernel = disc.program('running/IKernel.exe', windows='visible', sleep=30000)
+        if program:
+            shutil.copy(program, kernel)
         env = dict(os.environ, RECORD_FILE=winpath(disc.record_file))
         self.kernel = subprocess.Popen([WINE_RUN, BENCH_DIR, winpath(kernel)], env=env)
         self.addCleanup(self.stop_engine)
@@ -228,6 +233,21 @@ class ShutdownTest(EngineTestCase):
         self.assertNotIn(('msg', kernel.pid), self.events(disc))
         self.assertEqual([], engine_lines(run))
 
+    @skip_on('win32', 'win64', reason='a 64-bit process beside the 32-bit launcher exists on 64-bit Windows only')
+    def test_64_bit_process_named_like_the_engine_is_left_running(self):
+        # A 32-bit program cannot list a 64-bit process's modules: the search
+        # passes it by, as it must, since the engine's IKernel.exe is 32-bit.
+        # The launcher neither waits for it nor stops: the update runs.
+        self.engine.lay('v_999', 'v_current', 'v_current', 'v_current', 'v_current')
+        disc = self.engine_disc()
+        kernel = self.start_engine(disc, RECORDER64_EXE)
+        run = run_setup(disc)
+        self.assertEqual(0, run.exit_code)
+        self.assertIsNone(self.kernel.poll(), 'the 64-bit process was ended')
+        self.assertFalse([m for m in run.log if m.startswith(('Match PID', 'Killed'))], run)
+        self.assertNotIn(('msg', kernel.pid), self.events(disc))
+        self.assertIn(self.launching_update(disc), run.log)
+        self.assertEqual(disc.win('Dusmara/setup.exe').lower(), run.started[-1].path.lower(), run)
 
 if __name__ == '__main__':
     unittest.main()

@@ -9,7 +9,7 @@ import os
 import shutil
 import unittest
 
-from harness import RECORDER_EXE, WORK, SetupTestCase, run_setup, set_windows_version, wine, winpath
+from harness import RECORDER_EXE, SYSTEM, WORK, SetupTestCase, run_setup, set_windows_version, wine, winpath
 
 OSPROBE_EXE = os.path.join(os.path.dirname(RECORDER_EXE), 'osprobe.exe')
 
@@ -62,9 +62,15 @@ class VersionTest(unittest.TestCase):
         self.assertEqual('156', size)
 
     def test_common_files_folder_under_every_version(self):
+        # The folder of the launcher's own registry view: under WoW64 the
+        # 32-bit one, where the 32-bit engine lives, not the 64-bit one.
+        expected = SYSTEM.common_files
+        if SYSTEM.wow64:
+            self.assertEqual('C:\\Program Files (x86)\\Common Files', expected)
+            self.assertNotEqual(SYSTEM.common_files_of(64), expected)
         for version in ('winxp', 'win98', None):
             with self.subTest(version=version):
-                self.assertEqual(['C:\\Program Files\\Common Files'], run_probe(version)['common'])
+                self.assertEqual([expected], run_probe(version)['common'])
 
 
 class LanguageTest(unittest.TestCase):
