@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
     // past its end) and never begin with a blank.
     const char* szArguments = SkipProgramName(commandLine.c_str());
     if (szArguments < commandLine.c_str() || szArguments > commandLine.c_str() + commandLine.size() ||
-        (*szArguments != '\0' && static_cast<signed char>(*szArguments) <= ' '))
+        (*szArguments != '\0' && static_cast<unsigned char>(*szArguments) <= ' '))
         abort();
     return 0;
 }
