@@ -2,7 +2,8 @@
 # Builds the release twice, from two copies of the source tree in folders of
 # different names, one after the other, and fails unless both give the same
 # files (cmake/release.sh, unsigned): the same commit must give the same
-# Setup.exe wherever and whenever it is built.
+# Setup.exe wherever and whenever it is built. The shipping x86 file, which
+# carries its debug link, must also keep to the size budget.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -28,3 +29,5 @@ if ! cmp -s "$work/one/dist/SHA256SUMS" "$work/second-copy/dist/SHA256SUMS"; the
     exit 1
 fi
 echo "both builds identical"
+budget=$(sed -n 's/^set(SETUP_SIZE_BUDGET \([0-9]*\)).*/\1/p' tests/static/CMakeLists.txt)
+python3 tests/static/check_binary.py size "$work/one/dist/Setup.exe" "$budget"
