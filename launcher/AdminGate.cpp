@@ -2,6 +2,7 @@
 
 #include "launcher/MaintenanceChoice.h"
 #include "services/Admin.h"
+#include "services/AnsiText.h"
 
 namespace {
 
@@ -23,16 +24,12 @@ int PassAdministratorGate(HINSTANCE hInstance, int nOsCode)
     // functions exist: the text is loaded as it is stored, and goes through
     // the ANSI message box only when the code page holds every character.
     wchar_t szWide[MESSAGE_SIZE] = {};
-    const int nLength = LoadStringW(hInstance, IDS_NOT_ADMINISTRATOR, szWide, MESSAGE_SIZE);
-    if (nLength == 0)
+    if (LoadStringW(hInstance, IDS_NOT_ADMINISTRATOR, szWide, MESSAGE_SIZE) == 0)
         return 0;
+    // With UTF-8 as the ANSI code page the conversion refuses the test, and a
+    // text too long for the buffer fails it: both take the Unicode box.
     char szMessage[MESSAGE_SIZE] = {};
-    BOOL bLost                   = FALSE;
-    // With UTF-8 as the ANSI code page the call refuses the test, and a text
-    // too long for the buffer fails it: both take the Unicode box.
-    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, szWide, nLength, szMessage, MESSAGE_SIZE - 1, nullptr,
-                            &bLost) != 0 &&
-        !bLost)
+    if (ConvertToAnsi(szWide, szMessage, MESSAGE_SIZE) == ANSI_EXACT)
         ShowMessage(szMessage, "Setup", MB_OK | MB_ICONHAND);
     else
         ShowMessageW(szWide, L"Setup", MB_OK | MB_ICONHAND);

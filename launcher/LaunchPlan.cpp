@@ -1,6 +1,7 @@
 #include "launcher/LaunchPlan.h"
 
 #include <stdarg.h>
+#include <string.h>
 
 #include "launcher/ExitCode.h"
 #include "launcher/LaunchChoice.h"
@@ -138,10 +139,8 @@ int LaunchFromSettings(CLaunchHost& host)
 // between); 0 when the result would not fit PathAppendA's 260 bytes.
 int AppendName(char* szPath, const char* szFolder, const char* szName)
 {
-    size_t nFolder = 0;
-    while (szFolder[nFolder] != '\0')
-        ++nFolder;
-    const char* szSeparator = nFolder > 0 && szFolder[nFolder - 1] == '\\' ? "" : "\\";
+    const size_t nFolder     = strlen(szFolder);
+    const char*  szSeparator = nFolder > 0 && szFolder[nFolder - 1] == '\\' ? "" : "\\";
     return FormatBounded(szPath, PATH_SIZE, "%s%s%s", szFolder, szSeparator, szName) < PATH_SIZE;
 }
 

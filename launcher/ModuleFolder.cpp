@@ -2,20 +2,13 @@
 
 #include <shlwapi.h>
 
+#include "services/AnsiText.h"
 #include "services/Bounded.h"
 #include "services/ProcAddress.h"
 
 namespace {
 
 typedef DWORD(WINAPI* PFN_GET_MODULE_FILE_NAME_W)(HMODULE hModule, LPWSTR wszName, DWORD cchName);
-
-// What a conversion to the ANSI code page gave.
-enum AnsiConversion
-{
-    ANSI_EXACT,  // every character has its own form
-    ANSI_LOSSY,  // a default character stands for at least one
-    ANSI_FAILED, // no result (too long for the buffer, or a UTF-8 code page, which reports no loss)
-};
 
 // The Unicode functions are looked up: the import of a function that a
 // system's kernel32 lacks would keep the launcher from loading at all.
@@ -29,22 +22,6 @@ DWORD WINAPI GetShortPathNameFromSystem(LPCWSTR wszLong, LPWSTR wszShort, DWORD 
 }
 
 PFN_GET_SHORT_PATH_NAME_W g_pfnGetShortPathName = GetShortPathNameFromSystem;
-
-// Converts wszPath into szPath (MAX_PATH bytes). Best-fit mappings count as a
-// loss too: they turn a character into a look-alike ("Ł" into "L"), which
-// names another folder.
-AnsiConversion ConvertToAnsi(const wchar_t* wszPath, char* szPath)
-{
-    BOOL bDefaultUsed = FALSE;
-    int  cbPath       = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wszPath, -1, szPath, MAX_PATH,
-                                            nullptr, &bDefaultUsed);
-    // Windows NT 4 does not know the flag.
-    if (cbPath == 0 && GetLastError() == ERROR_INVALID_FLAGS)
-        cbPath = WideCharToMultiByte(CP_ACP, 0, wszPath, -1, szPath, MAX_PATH, nullptr, &bDefaultUsed);
-    if (cbPath == 0)
-        return ANSI_FAILED;
-    return bDefaultUsed ? ANSI_LOSSY : ANSI_EXACT;
-}
 
 // PathRemoveFileSpecA's cut for a Unicode path: the last backslash goes,
 // except the one of a drive root.
@@ -84,14 +61,14 @@ ModuleFolderName LocateModuleFolder(char* szFolder)
     // Only the folder counts: a launcher renamed with such a character still
     // finds its folder through the ANSI name.
     char szConverted[MAX_PATH];
-    if (ConvertToAnsi(wszFolder, szConverted) != ANSI_LOSSY)
+    if (ConvertToAnsi(wszFolder, szConverted, MAX_PATH) != ANSI_LOSSY)
         return FOLDER_AS_IS;
 
     // A volume without short names gives the long name back, which converts
     // with the same loss.
     wchar_t     wszShort[MAX_PATH];
     const DWORD cchShort = g_pfnGetShortPathName(wszFolder, wszShort, MAX_PATH);
-    if (cchShort == 0 || cchShort >= MAX_PATH || ConvertToAnsi(wszShort, szConverted) != ANSI_EXACT)
+    if (cchShort == 0 || cchShort >= MAX_PATH || ConvertToAnsi(wszShort, szConverted, MAX_PATH) != ANSI_EXACT)
         return FOLDER_UNNAMEABLE;
     CopyStringBounded(szFolder, MAX_PATH, szConverted);
     return FOLDER_SHORT_NAME;
