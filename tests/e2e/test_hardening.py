@@ -69,9 +69,13 @@ class LongInputTest(SetupTestCase):
         room = launcher_length - len(winpath(base)) - len('\\' + launcher_name)
         parts = []
         while room > 0:
-            part = 'd' * min(room - 1, 60)
-            parts.append(part)
-            room -= len(part) + 1
+            # Never leave a single character over: it would be a separator
+            # with an empty name after it.
+            size = min(room - 1, 60)
+            if room - size - 1 == 1:
+                size -= 1
+            parts.append('d' * size)
+            room -= size + 1
         return Disc(os.path.join(f'deep{launcher_length}', *parts), launcher_name)
 
     def test_launcher_path_at_the_limit(self):
