@@ -78,7 +78,7 @@ cleanup() {
     if [ -z "$replaced" ] && [ -n "$created" ]; then rmdir "$out" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
-trap 'exit 130' HUP INT TERM
+trap 'exit 130' HUP INT PIPE TERM
 
 # step <what> <command...>: one step, its output kept; when it fails, that
 # output is shown and the run ends there.
