@@ -28,6 +28,9 @@ if(WIN32)
     if(NOT SETUP_LTO)
         message(STATUS "No link-time optimisation: ${SETUP_LTO_ERROR}")
     endif()
+else()
+    # The release's native discplan records no source folder either.
+    add_compile_options($<$<CONFIG:Release>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>)
 endif()
 
 if(SETUP_SANITIZE)
@@ -51,21 +54,27 @@ function(setup_product_flags target)
     endif()
 endfunction()
 
-# Link settings of Setup.exe and of its test builds. Release builds are
-# stripped (cmake/Release.cmake strips them itself when it keeps the symbols).
-# The PE time stamp is SETUP_SOURCE_DATE_EPOCH or none, never the build clock.
-# Terminal Server aware: on a terminal server in application mode an unmarked
-# program may be given a private per-user Windows folder, and the log would go
-# there.
-function(setup_product_link target)
-    target_link_options(${target} PRIVATE -Wl,--gc-sections -Wl,--tsaware
-        $<$<AND:$<CONFIG:Release>,$<NOT:$<BOOL:${SETUP_DEBUG_SYMBOLS}>>>:-s>)
+# The PE time stamp of a Windows program of the release is
+# SETUP_SOURCE_DATE_EPOCH or none, never the build clock: the linker writes
+# the clock unless told.
+function(setup_pe_time_stamp target)
     if(SETUP_SOURCE_DATE_EPOCH)
         set_property(TARGET ${target} PROPERTY CXX_LINKER_LAUNCHER
             ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${SETUP_SOURCE_DATE_EPOCH})
     else()
         target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
     endif()
+endfunction()
+
+# Link settings of Setup.exe and of its test builds. Release builds are
+# stripped (cmake/Release.cmake strips them itself when it keeps the symbols).
+# Terminal Server aware: on a terminal server in application mode an unmarked
+# program may be given a private per-user Windows folder, and the log would go
+# there.
+function(setup_product_link target)
+    target_link_options(${target} PRIVATE -Wl,--gc-sections -Wl,--tsaware
+        $<$<AND:$<CONFIG:Release>,$<NOT:$<BOOL:${SETUP_DEBUG_SYMBOLS}>>>:-s>)
+    setup_pe_time_stamp(${target})
 endfunction()
 
 # Setup.exe and the benchmark's null launcher link without the C runtime and

@@ -2,8 +2,10 @@
 # Builds the release twice, from two copies of the source tree in folders of
 # different names, one after the other, and fails unless both give the same
 # files (cmake/release.sh, unsigned): the same commit must give the same
-# Setup.exe wherever and whenever it is built. The shipping x86 file, which
-# carries its debug link, must also keep to the size budget.
+# Setup.exe, discplan.exe, Linux discplan and symbol files wherever and
+# whenever it is built. The shipping x86 file, which carries its debug link,
+# must also keep to the size budget, and the README's recipe for a crash
+# address must name the function and line on the release's symbol files.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,6 +22,7 @@ for copy in one second-copy; do
     else
         tar -cf - --exclude=./build --exclude=./dist . | tar -xf - -C "$work/$copy"
     fi
+    # The copies have no git: each build warns that it is no build of a commit.
     "$work/$copy/cmake/release.sh" >/dev/null
 done
 cat "$work/one/dist/SHA256SUMS"
@@ -29,5 +32,10 @@ if ! cmp -s "$work/one/dist/SHA256SUMS" "$work/second-copy/dist/SHA256SUMS"; the
     exit 1
 fi
 echo "both builds identical"
+check=tests/static/check_binary.py
 budget=$(sed -n 's/^set(SETUP_SIZE_BUDGET \([0-9]*\)).*/\1/p' tests/static/CMakeLists.txt)
-python3 tests/static/check_binary.py size "$work/one/dist/Setup.exe" "$budget"
+python3 $check size "$work/one/dist/Setup.exe" "$budget"
+# A plain function, and a clone made by the link-time optimisation, whose
+# debug information names no function.
+python3 $check symbols i686-w64-mingw32- "$work/one/dist/symbols/x86/Setup.exe.debug" LaunchCmdline LaunchSilent
+python3 $check symbols x86_64-w64-mingw32- "$work/one/dist/symbols/x64/Setup.exe.debug" LaunchCmdline LaunchSilent

@@ -2,19 +2,23 @@
 with a throwaway code-signing certificate made here, it verifies against its
 CA, a changed byte breaks it, the size budget does not count the signature,
 and the sample disc runs alike with the signed and the unsigned file. A local
-RFC 3161 server (openssl ts) counter-signs it; no network is used."""
+RFC 3161 server (openssl ts) counter-signs it; no network is used. The release
+script stops before it builds when it cannot sign, says why in the signing
+tool's words, and leaves the last release as it was."""
 import http.server
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import threading
 import unittest
 
-from harness import SETUP_EXE, WORK, SetupTestCase, run_setup
+from harness import SETUP_EXE, WORK, SetupTestCase, run_setup, skip_on
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
 SIGN = os.path.join(ROOT, 'cmake', 'sign.sh')
+RELEASE = os.path.join(ROOT, 'cmake', 'release.sh')
 CHECK_BINARY = os.path.join(ROOT, 'tests', 'static', 'check_binary.py')
 SAMPLE_DISC = os.path.join(ROOT, 'examples', 'sample-disc')
 OSSLSIGNCODE = shutil.which('osslsigncode')
@@ -170,6 +174,81 @@ class SignedSetupTest(SetupTestCase):
                          [(r.path, r.params, r.cwd, r.show, r.ended) for r in run.started]))
         self.assertTrue(runs[0][2], runs[0])
         self.assertEqual(runs[0], runs[1])
+
+
+def closed_port():
+    """A local port nothing listens on: a connection to it is refused."""
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+def tree(folder):
+    """Every file and folder under `folder` with its bytes (None for a folder)."""
+    found = {}
+    for parent, folders, files in os.walk(folder):
+        for name in folders:
+            found[os.path.relpath(os.path.join(parent, name), folder)] = None
+        for name in files:
+            with open(os.path.join(parent, name), 'rb') as f:
+                found[os.path.relpath(os.path.join(parent, name), folder)] = f.read()
+    return found
+
+
+@unittest.skipUnless(OSSLSIGNCODE and OPENSSL, 'needs osslsigncode and openssl')
+@skip_on('win32', 'wow64', reason='the release script runs on the build machine: once is enough')
+class ReleaseScriptTest(unittest.TestCase):
+    """cmake/release.sh with a certificate it cannot sign with."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = os.path.join(WORK, 'release-script')
+        shutil.rmtree(cls.folder, ignore_errors=True)
+        os.makedirs(cls.folder)
+        cls.p12, cls.password, _ = make_certificate(cls.folder)
+        cls.wrong_password = os.path.join(cls.folder, 'wrong-password')
+        with open(cls.wrong_password, 'w') as f:
+            f.write('not the password\n')
+
+    def previous_release(self, name):
+        """An output folder holding a release and a file of someone else's."""
+        out = os.path.join(self.folder, 'out', name)
+        shutil.rmtree(out, ignore_errors=True)
+        for path in ('Setup.exe', 'x64/Setup.exe', 'discplan.exe', 'discplan', 'symbols/x86/Setup.exe.debug',
+                     'SHA256SUMS', 'notes.txt'):
+            os.makedirs(os.path.dirname(os.path.join(out, path)), exist_ok=True)
+            with open(os.path.join(out, path), 'wb') as f:
+                f.write(b'last release: ' + path.encode())
+        return out
+
+    def test_cannot_sign_fails_at_once_and_keeps_the_last_release(self):
+        missing = os.path.join(self.folder, 'missing.p12')
+        url = f'http://127.0.0.1:{closed_port()}/'
+        for name, options, message in (
+                ('wrong-password', ['--pkcs12', self.p12, '--password-file', self.wrong_password],
+                 'Failed to parse PKCS#12 file'),
+                ('missing-pkcs12', ['--pkcs12', missing, '--password-file', self.password],
+                 'Failed to read PKCS#12 file'),
+                ('no-time-stamp-server', ['--pkcs12', self.p12, '--password-file', self.password,
+                                          '--timestamp-url', url],
+                 'RFC 3161 timestamping failed')):
+            with self.subTest(name):
+                out = self.previous_release(name)
+                before = tree(out)
+                result = call(['sh', RELEASE, '--out', out] + options, self.folder, check=False)
+                self.assertEqual(1, result.returncode, result.stdout)
+                self.assertIn(message, result.stdout)
+                self.assertIn(f'the release in {out} is unchanged', result.stdout)
+                self.assertNotIn('x86: Setup.exe', result.stdout)  # no build begun
+                self.assertEqual(before, tree(out))
+
+        with self.subTest('no release before'):
+            out = os.path.join(self.folder, 'new', 'dist')
+            result = call(['sh', RELEASE, '--out', out, '--pkcs12', self.p12, '--password-file', self.wrong_password],
+                          self.folder, check=False)
+            self.assertEqual(1, result.returncode, result.stdout)
+            self.assertIn('no release made', result.stdout)
+            self.assertFalse(os.path.exists(out))
 
 
 if __name__ == '__main__':

@@ -14,6 +14,10 @@
       A GUI program: no console window opens when it starts.
   check_binary.py tsaware <objdump> <Setup.exe>
       Marked Terminal Server aware (DllCharacteristics 0x8000).
+  check_binary.py symbols <target prefix> <Setup.exe.debug> <function>...
+      The README's recipe for a crash address (llvm-addr2line, its names
+      demangled by the target's c++filt) names each function and a source
+      line for an address inside it, taken from the symbol file's own table.
   check_binary.py manifest <Setup.exe>
       The application manifest asks for administrator rights and nothing
       else: no supportedOS, no DPI or heap settings, no dependencies; no
@@ -82,6 +86,39 @@ def check_tsaware(tool, path):
     flags = int(match.group(1), 16) if match else 0
     print(f'{path} DllCharacteristics: {flags:#06x}')
     return 0 if flags & 0x8000 else 1
+
+
+def symbolise(prefix, path, address):
+    """[(function, file:line)] for an address, innermost inlined frame first."""
+    lines = subprocess.run(f'llvm-addr2line -f -i -e "{path}" {address:#x} | {prefix}c++filt', shell=True,
+                           check=True, stdout=subprocess.PIPE, text=True).stdout.splitlines()
+    return list(zip(lines[0::2], lines[1::2]))
+
+
+def check_symbols(prefix, path, functions):
+    table = subprocess.run([prefix + 'nm', '-C', path], check=True, stdout=subprocess.PIPE, text=True).stdout
+    code = []
+    for address, name in re.findall(r'^([0-9a-fA-F]+) [tT] ([^.].*)$', table, re.M):
+        code.append((int(address, 16), name))
+    starts = sorted({address for address, _ in code})
+    faults = 0
+    for function in functions:
+        found = [(address, name) for address, name in code if f'{function}(' in name]
+        if not found:
+            print(f'FAIL: {function} is not in the symbol table of {path}')
+            faults += 1
+            continue
+        start, name = found[0]
+        end = next((a for a in starts if a > start), start + 2)
+        address = start + (end - start) // 2
+        frames = symbolise(prefix, path, address)
+        print(f'{address:#x} in {name}: {frames}')
+        outer_function, outer_line = frames[-1] if frames else ('??', '??:0')
+        source, _, number = outer_line.rpartition(':')
+        if f'{function}(' not in outer_function or source in ('', '??') or not number.isdigit() or number == '0':
+            print(f'FAIL: {address:#x}, inside {name}, is not named with its source line')
+            faults += 1
+    return 1 if faults else 0
 
 
 def resource(path, type_id, name_id):
@@ -168,6 +205,8 @@ def main(argv):
         return check_subsystem(argv[2], argv[3])
     if argv[1] == 'tsaware':
         return check_tsaware(argv[2], argv[3])
+    if argv[1] == 'symbols':
+        return check_symbols(argv[2], argv[3], argv[4:])
     if argv[1] == 'manifest':
         return check_manifest(argv[2])
     print(__doc__)
