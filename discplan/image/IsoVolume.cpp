@@ -110,9 +110,20 @@ int CheckIsoDirectories(const CImageFile& image, uint32_t nRootBlock, uint32_t c
                 }
                 const uint8_t* pRecord = block + p;
                 p += cbRecord;
-                // The folder's own and its parent's records.
+                // The folder's own and its parent's records. Readers take a
+                // folder's extent from its own record as well as from its
+                // parent's: the two must agree, or the library walks blocks
+                // this check has not seen.
                 if (cbName == 1 && pRecord[33] <= 1)
+                {
+                    if (pRecord[33] == 0 && (Le32(pRecord + 2) + pRecord[1] != folder.nBlock || Le32(pRecord + 10) != folder.cbSize))
+                    {
+                        *pProblem = "the " + tree + " folder at " + Block(folder.nBlock) +
+                                    " records another extent for itself than its parent does";
+                        return 0;
+                    }
                     continue;
+                }
                 if (++nEntries > MAX_ENTRIES)
                 {
                     *pProblem = "the " + tree + " tree has more than " + std::to_string(MAX_ENTRIES) + " entries";
