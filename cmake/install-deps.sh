@@ -2,10 +2,14 @@
 # Installs what building and testing Setup.exe needs on Debian 12, when it is
 # missing. Needs root for apt-get; without root it only says what to install.
 set -u
-# llvm: llvm-addr2line, which names the functions of the release's symbol files.
+# llvm: llvm-addr2line, which names the functions of the release's symbol
+# files. The last two lines: discplan's disc image reader, and the tools its
+# test masters images with and extracts them with independently.
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
           wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev locales
-          osslsigncode openssl llvm"
+          osslsigncode openssl llvm
+          pkgconf libisofs-dev libudf-dev libcdio-dev nlohmann-json3-dev
+          xorriso genisoimage 7zip python3-pycdlib udftools"
 # The x86 build's tests run under Wine's 32-bit loader, from the i386 architecture.
 i386=""
 if [ "$(dpkg --print-architecture)" = amd64 ]; then

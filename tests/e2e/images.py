@@ -1,0 +1,81 @@
+"""Disc images made with Debian's own mastering tools, and each tree of an
+image extracted by an independent reader: for the image reader's test and
+for end-to-end checks that plan a disc from its image.
+
+    make_image(folder, kind, path)      one of KINDS from a folder
+    make_pycdlib_image(path, files)     trees that differ (pycdlib)
+    make_empty_udf(path, revision)      an empty UDF image of any revision
+    extract(path, tree, folder)         'iso9660', 'joliet' or 'udf' to a folder
+
+pycdlib is Debian's python3-pycdlib, for Debian's own Python: run this
+module with /usr/bin/python3.
+"""
+import io
+import os
+import subprocess
+
+# kind: the mastering command line, before the output and the folder.
+KINDS = {
+    'rock-joliet': ['xorriso', '-as', 'mkisofs', '-R', '-J'],
+    'joliet': ['xorriso', '-as', 'mkisofs', '-J'],
+    'joliet-long': ['xorriso', '-as', 'mkisofs', '-J', '-joliet-long'],
+    'norock': ['xorriso', '-as', 'mkisofs', '--norock'],
+    'iso-level-1': ['xorriso', '-as', 'mkisofs', '-iso-level', '1', '-J'],
+    'iso-level-2': ['xorriso', '-as', 'mkisofs', '-iso-level', '2', '-J'],
+    'iso-level-3': ['xorriso', '-as', 'mkisofs', '-iso-level', '3', '-J'],
+    'iso-level-4': ['xorriso', '-as', 'mkisofs', '-iso-level', '4', '-J'],
+    'genisoimage-level-1': ['genisoimage', '-iso-level', '1'],  # no Joliet: 8.3 upper-case names
+    'udf-bridge': ['genisoimage', '-J', '-udf'],               # UDF 1.02 whose names copy Joliet's
+}
+
+
+def _run(command):
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    if result.returncode != 0:
+        raise RuntimeError('%s failed: %s' % (' '.join(command), result.stdout.decode(errors='replace')[-2000:]))
+
+
+def make_image(folder, kind, path):
+    """Masters folder into the image file path with the tool of kind."""
+    _run(KINDS[kind] + ['-o', path, folder])
+    return path
+
+
+def make_pycdlib_image(path, files, folders=()):
+    """An image whose trees name files as given: files is a list of dicts with
+    'data' (bytes) and any of 'iso' ('/NAME.EXT;1'), 'joliet' and 'udf'
+    paths; a file without one of them is missing from that tree. folders
+    likewise, without 'data'. Writes Joliet and a UDF 1.02 tree."""
+    import pycdlib
+    image = pycdlib.PyCdlib()
+    image.new(interchange_level=3, joliet=3, udf='2.60')  # pycdlib writes 1.02 whatever it is given
+    for folder in folders:
+        image.add_directory(folder.get('iso'), joliet_path=folder.get('joliet'), udf_path=folder.get('udf'))
+    for entry in files:
+        image.add_fp(io.BytesIO(entry['data']), len(entry['data']), entry.get('iso'),
+                     joliet_path=entry.get('joliet'), udf_path=entry.get('udf'))
+    image.write(path)
+    image.close()
+    return path
+
+
+def make_empty_udf(path, revision, megabytes=8):
+    """An empty UDF image of revision ('2.50'); mkudffs takes revisions above
+    2.01 only for some media types (a CD-R here), and the media type before
+    the revision."""
+    with open(path, 'wb') as image:
+        image.truncate(megabytes * 1024 * 1024)
+    _run(['mkudffs', '--media-type=cdr', '--udfrev=' + revision, path])
+    return path
+
+
+def extract(path, tree, folder):
+    """Extracts one tree of the image with a reader independent of discplan's:
+    xorriso for ISO 9660 (versions dropped) and Joliet, 7-Zip for UDF."""
+    os.makedirs(folder, exist_ok=True)
+    if tree == 'udf':
+        _run(['7zz', 'x', '-tudf', '-y', '-o' + folder, path])
+    else:
+        read_fs = {'iso9660': 'ecma119', 'joliet': 'norock'}[tree]
+        _run(['xorriso', '-osirrox', 'on', '-read_fs', read_fs, '-indev', path, '-extract', '/', folder])
+    return folder

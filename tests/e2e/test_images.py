@@ -1,0 +1,307 @@
+"""The disc image reader against the images Debian's mastering tools make:
+each tree as an independent reader extracts it, the tree each system reads,
+the image's findings, files read back, and bad images refused with one
+message. IMAGEDUMP is the reader's dump tool; run with /usr/bin/python3
+(pycdlib)."""
+import json
+import os
+import shutil
+import struct
+import subprocess
+import tempfile
+import unittest
+
+import images
+
+IMAGEDUMP = os.environ.get('IMAGEDUMP', '')
+ALL = ['win95', 'win98', 'win98se', 'winme', 'nt4', 'win2000', 'winxp', 'winxp64', 'vista', 'win7', 'win10']
+UDF_102 = ['win98', 'win98se', 'winme', 'win2000', 'winxp', 'winxp64', 'vista', 'win7', 'win10']
+SETUP_INI = b'[Settings]\r\nSetupPath=Corvan Lite\\setup.exe\r\n'
+
+
+def dump(image, *arguments, env=None):
+    result = subprocess.run([IMAGEDUMP, image] + list(arguments), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            env=env, timeout=60)
+    return result.returncode, result.stdout, result.stderr.decode()
+
+
+def trees(image, env=None):
+    code, out, err = dump(image, env=env)
+    if code != 0:
+        raise AssertionError('imagedump %s: %d %s' % (image, code, err))
+    return json.loads(out)
+
+
+def paths(tree):
+    return sorted((e['path'], e['folder']) for e in tree['entries'])
+
+
+def folder_paths(folder):
+    found = []
+    for top, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            full = os.path.join(top, name)
+            found.append((os.path.relpath(full, folder), os.path.isdir(full)))
+    return sorted(found)
+
+
+def lay_out(root):
+    """A product disc with what mastering changes: long and mixed-case names,
+    a name past 64 characters, non-ASCII names, a file without extension."""
+    files = {
+        'Setup.ini': SETUP_INI,
+        'Corvan Lite/setup.exe': b'MZ corvan',
+        'Corvan Lite/enu/setup.exe': b'MZ enu',
+        'TechSupt/IKernelUpdate/Setup.exe': b'MZ engine',
+        'Ferrolin Product Folder With A Name Longer Than Sixty-Four Characters/setup.exe': b'MZ long',
+        'Ünïcode 日本語/ファイル名.txt': b'cjk',
+        'README': b'no extension',
+    }
+    for name, data in files.items():
+        path = os.path.join(root, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, 'wb') as f:
+            f.write(data)
+    return files
+
+
+class ImageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix='images-')
+        cls.disc = os.path.join(cls.work, 'disc')
+        cls.files = lay_out(cls.disc)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def image(self, kind):
+        path = os.path.join(self.work, kind + '.iso')
+        if not os.path.exists(path):
+            images.make_image(self.disc, kind, path)
+        return path
+
+
+class TreesTest(ImageTest):
+    """Every tree as the independent extraction gives it, and what each system reads."""
+
+    # kind: the trees it carries, and the tree each system reads.
+    CASES = {
+        'rock-joliet': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
+        'joliet': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
+        'joliet-long': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
+        'norock': ({'iso9660'}, {s: 'ISO 9660' for s in ALL}),
+        'iso-level-1': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
+        'iso-level-2': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
+        'iso-level-3': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
+        'iso-level-4': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
+        'genisoimage-level-1': ({'iso9660'}, {s: 'ISO 9660' for s in ALL}),
+        'udf-bridge': ({'iso9660', 'joliet', 'udf'}, dict({s: 'UDF' for s in UDF_102}, win95='Joliet', nt4='Joliet')),
+    }
+
+    def test_trees_match_the_independent_readers(self):
+        for kind, (carried, systems) in self.CASES.items():
+            with self.subTest(kind=kind):
+                image = self.image(kind)
+                result = trees(image)
+                self.assertEqual(systems, result['systems'])
+                for tree in ('iso9660', 'joliet', 'udf'):
+                    self.assertEqual(tree in carried, result['trees'][tree]['present'], tree)
+                    if tree not in carried:
+                        continue
+                    self.assertTrue(result['trees'][tree]['read'], result['trees'][tree]['problem'])
+                    extracted = images.extract(image, tree, os.path.join(self.work, kind + '-' + tree))
+                    self.assertEqual(folder_paths(extracted), paths(result['trees'][tree]), tree)
+                    # Files read back through the tree.
+                    for path, folder in paths(result['trees'][tree]):
+                        if not folder:
+                            code, data, err = dump(image, '--read', tree, path)
+                            self.assertEqual(0, code, err)
+                            with open(os.path.join(extracted, path), 'rb') as f:
+                                self.assertEqual(f.read(), data, path)
+
+    def test_names_as_windows_shows_them(self):
+        joliet = dict(paths(trees(self.image('joliet'))['trees']['joliet']))
+        long_name = 'Ferrolin Product Folder With A Name Longer Than Sixty-Four Characters'
+        # Joliet names are cut at 64 characters unless the tool is told otherwise.
+        self.assertIn(long_name[:64], joliet)
+        self.assertIn(long_name, dict(paths(trees(self.image('joliet-long'))['trees']['joliet'])))
+        # UCS-2 to UTF-8 whatever the locale; ISO 9660 without version or final dot.
+        for locale in ('C', 'ja_JP.UTF-8', 'de_DE.UTF-8'):
+            result = trees(self.image('joliet'), env=dict(os.environ, LC_ALL=locale))
+            self.assertIn('Ünïcode 日本語/ファイル名.txt', dict(paths(result['trees']['joliet'])), locale)
+            iso = dict(paths(result['trees']['iso9660']))
+            self.assertIn('README', iso)
+            self.assertIn('SETUP.INI', iso)
+        level1 = dict(paths(trees(self.image('genisoimage-level-1'))['trees']['iso9660']))
+        self.assertIn('CORVAN_L/SETUP.EXE', level1)
+        self.assertIn('TECHSUPT/IKERNELU/SETUP.EXE', level1)
+
+    def test_setup_ini_read_from_each_tree(self):
+        image = self.image('udf-bridge')
+        for tree, path in (('iso9660', 'SETUP.INI'), ('joliet', 'Setup.ini'), ('udf', 'Setup.ini')):
+            code, data, err = dump(image, '--read', tree, path)
+            self.assertEqual((0, SETUP_INI), (code, data), tree + err)
+        # Names match exactly: the caller lists before it reads.
+        self.assertEqual(1, dump(image, '--read', 'joliet', 'SETUP.INI')[0])
+        self.assertEqual(1, dump(image, '--read', 'joliet', 'Corvan Lite')[0])
+
+    def test_trees_that_differ(self):
+        image = images.make_pycdlib_image(
+            os.path.join(self.work, 'differ.iso'),
+            [{'iso': '/PROD/SETUP.EXE;1', 'joliet': '/Prod/setup.exe', 'udf': '/Prod/setup.exe', 'data': b'MZ'},
+             {'joliet': '/joliet only.exe', 'data': b'J'},
+             {'udf': '/udf only.exe', 'data': b'U'},
+             {'joliet': '/bad:name.txt', 'udf': '/bad?name.txt', 'data': b'Q'}],
+            folders=[{'iso': '/PROD', 'joliet': '/Prod', 'udf': '/Prod'}])
+        result = trees(image)
+        self.assertEqual('1.02', result['udf_revision'])
+        self.assertEqual([('Prod', True), ('Prod/setup.exe', False), ('bad:name.txt', False),
+                          ('joliet only.exe', False)], paths(result['trees']['joliet']))
+        self.assertEqual([('Prod', True), ('Prod/setup.exe', False), ('bad?name.txt', False),
+                          ('udf only.exe', False)], paths(result['trees']['udf']))
+        self.assertEqual(folder_paths(images.extract(image, 'udf', os.path.join(self.work, 'differ-udf'))),
+                         paths(result['trees']['udf']))
+        self.assertEqual((0, b'U'), dump(image, '--read', 'udf', 'udf only.exe')[:2])
+        refused = [f for f in result['findings'] if f['code'] == 'image-name-refused']
+        self.assertEqual(['error', 'error'], [f['severity'] for f in refused])
+        self.assertIn('(read by win95, nt4)', refused[0]['message'])
+        self.assertIn('"D:\\bad:name.txt"', refused[0]['message'])
+        self.assertIn('"D:\\bad?name.txt"', refused[1]['message'])
+
+
+class FindingsTest(ImageTest):
+    def codes(self, result):
+        return sorted((f['severity'], f['code']) for f in result['findings'])
+
+    def test_no_joliet(self):
+        self.assertEqual([], self.codes(trees(self.image('rock-joliet'))))
+        result = trees(self.image('genisoimage-level-1'))
+        self.assertEqual([('warning', 'image-no-joliet')], self.codes(result))
+        self.assertIn(', '.join(ALL) + ' see its ISO 9660 names', result['findings'][0]['message'])
+        # Beside a UDF tree: the names that differ from it, not those that differ in case.
+        image = os.path.join(self.work, 'udf-no-joliet.iso')
+        subprocess.run(['genisoimage', '-quiet', '-udf', '-o', image, self.disc], check=True)
+        result = trees(image)
+        message = [f['message'] for f in result['findings'] if f['code'] == 'image-no-joliet'][0]
+        self.assertIn('win95, nt4 see its ISO 9660 names', message)
+        self.assertIn('CORVAN_L (Corvan Lite)', message)
+        self.assertIn('TECHSUPT\\IKERNELU (IKernelUpdate)', message)
+        self.assertNotIn('SETUP.INI', message)
+
+    def test_deep_and_long_paths(self):
+        disc = os.path.join(self.work, 'deep')
+        deep = os.path.join(disc, *'ABCDEFGH')  # a folder on the ninth level
+        os.makedirs(deep)
+        open(os.path.join(deep, 'f.txt'), 'w').close()
+        # "D:\fits\" and two folders of 100 characters, 210 characters: a
+        # file name of 49 ends on character 259, one of 50 passes it.
+        for name, length in (('fits', 49), ('long', 50)):
+            folder = os.path.join(disc, name, 'x' * 100, 'z' * 100)
+            os.makedirs(folder)
+            open(os.path.join(folder, 'y' * length), 'w').close()
+        image = images.make_image(disc, 'joliet-long', os.path.join(self.work, 'deep.iso'))
+        result = trees(image)
+        by_code = {f['code']: f for f in result['findings']}
+        self.assertEqual({'image-iso-too-deep', 'image-path-too-long'}, set(by_code))
+        self.assertEqual('warning', by_code['image-iso-too-deep']['severity'])
+        self.assertIn('D:\\A\\B\\C\\D\\E\\F\\G\\H', by_code['image-iso-too-deep']['message'])
+        self.assertEqual('error', by_code['image-path-too-long']['severity'])
+        self.assertIn('D:\\long\\', by_code['image-path-too-long']['message'])
+        self.assertNotIn('D:\\fits\\', by_code['image-path-too-long']['message'])
+        # At a longer folder, more paths are too long.
+        result = json.loads(dump(image, '--at', 'E:\\Discs\\')[1])
+        self.assertIn('E:\\Discs\\fits\\', [f for f in result['findings'] if f['code'] == 'image-path-too-long'][0]['message'])
+
+    def test_udf_revision_not_read(self):
+        for revision in ('2.01', '2.50', '2.60'):
+            with self.subTest(revision=revision):
+                result = trees(images.make_empty_udf(os.path.join(self.work, 'udf%s.img' % revision), revision))
+                self.assertEqual(revision, result['udf_revision'])
+                self.assertFalse(result['trees']['udf']['read'])
+                readers = ['winxp', 'winxp64', 'vista', 'win7', 'win10'] if revision == '2.01' else ['vista', 'win7', 'win10']
+                self.assertEqual({s: 'unknown' if s in readers else 'none' for s in ALL}, result['systems'])
+                unread = [f for f in result['findings'] if f['code'] == 'image-udf-unread']
+                self.assertEqual('error', unread[0]['severity'])
+                self.assertTrue(unread[0]['message'].startswith(
+                    'the plan for %s is unknown: UDF %s not read' % (', '.join(readers), revision)), unread[0]['message'])
+
+
+class BadImageTest(ImageTest):
+    """One message and exit code 2, never a crash, a hang or a partial tree."""
+
+    def patched(self, name, kind, patch):
+        with open(self.image(kind), 'rb') as f:
+            data = bytearray(f.read())
+        patch(data)
+        path = os.path.join(self.work, name)
+        with open(path, 'wb') as f:
+            f.write(data)
+        return path
+
+    def first_folder_record(self, data, joliet=False):
+        """The offset of the root's first subfolder record (after . and ..)."""
+        descriptor = 16 * 2048
+        while joliet and not (data[descriptor] == 2 and data[descriptor + 88:descriptor + 90] == b'%/'):
+            descriptor += 2048
+        root = struct.unpack_from('<I', data, descriptor + 156 + 2)[0] * 2048
+        offset = root + data[root]
+        offset += data[offset]
+        while not data[offset + 25] & 2:
+            offset += data[offset]
+        return offset, root // 2048
+
+    def loop(self, joliet):
+        def patch(data):
+            offset, root = self.first_folder_record(data, joliet)
+            struct.pack_into('<I', data, offset + 2, root)
+            struct.pack_into('>I', data, offset + 6, root)
+        return patch
+
+    def file_past_end(self, data):
+        offset, root = self.first_folder_record(data)
+        while data[offset + 25] & 2:  # the first file at the root
+            offset += data[offset]
+        struct.pack_into('<I', data, offset + 2, len(data) // 2048 + 10)
+
+    def udf_entry(self, data):
+        # The root's UDF file entry with an extended attribute length past its block.
+        for block in range(257, len(data) // 2048):
+            at = block * 2048
+            if struct.unpack_from('<H', data, at)[0] == 261:
+                struct.pack_into('<I', data, at + 168, 0x7FFFFFF0)
+                data[at + 4] = sum(data[at:at + 16]) - data[at + 4] & 0xFF
+                return
+
+    def test_bad_images(self):
+        text = os.path.join(self.work, 'text.iso')
+        with open(text, 'wb') as f:
+            f.write(b'not an image\n' * 5000)
+        full = self.image('udf-bridge')
+        with open(full, 'rb') as f:
+            cut = os.path.join(self.work, 'cut.iso')
+            with open(cut, 'wb') as out:
+                out.write(f.read(os.path.getsize(full) // 2))
+        cases = {
+            text: 'not a disc image (no ISO 9660 or UDF volume descriptors)',
+            self.work: 'not a file',
+            os.path.join(self.work, 'missing.iso'): 'No such file or directory',
+            cut: 'the image is cut short',
+            self.patched('loop.iso', 'norock', self.loop(False)): 'ISO 9660 folder at block',
+            self.patched('jloop.iso', 'joliet', self.loop(True)): 'Joliet folder at block',
+            self.patched('past-end.iso', 'norock', self.file_past_end): 'lies past the end of the image',
+            self.patched('udf-entry.iso', 'udf-bridge', self.udf_entry): 'UDF file entry at block',
+        }
+        for image, message in cases.items():
+            with self.subTest(image=os.path.basename(image)):
+                code, out, err = dump(image)
+                self.assertEqual(2, code, err)
+                self.assertEqual(b'', out)
+                self.assertEqual(1, err.count('\n'), err)
+                self.assertTrue(err.startswith(image + ': '), err)
+                self.assertIn(message, err)
+
+
+if __name__ == '__main__':
+    unittest.main()
