@@ -52,6 +52,15 @@ std::u32string Utf16(const std::string& bytes, bool bBigEndian)
     return text;
 }
 
+// Sections and keys are compared without regard to the case of ASCII
+// letters only: "[ÜBER]" is not "[über]" to the profile functions.
+std::u32string FoldAscii(std::u32string text)
+{
+    for (char32_t& ch : text)
+        ch = ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch;
+    return text;
+}
+
 // Names and values end at a zero character, as the Windows function's
 // strings do.
 std::u32string UpToZero(const std::u32string& text) { return text.substr(0, text.find(U'\0')); }
@@ -129,18 +138,18 @@ int CIniFile::Find(const char* szSection, const char* szKey, std::string* pValue
 
 int CIniFile::FindText(const std::string& section, const std::string& key, std::string* pText) const
 {
-    // The caller's names lose their blanks too, and are compared in Unicode.
-    const std::u32string wantedSection = FoldCase(Utf8(Trim(CodePoints(section))));
-    const std::u32string wantedKey     = FoldCase(Utf8(Trim(CodePoints(key))));
+    // The caller's names lose their blanks too.
+    const std::u32string wantedSection = FoldAscii(Trim(CodePoints(section)));
+    const std::u32string wantedKey     = FoldAscii(Trim(CodePoints(key)));
     for (const Section& entry : m_sections)
     {
         const std::u32string name = UpToZero(entry.name);
-        if (name.empty() || FoldCase(Utf8(name)) != wantedSection)
+        if (name.empty() || FoldAscii(name) != wantedSection)
             continue;
         // Only the first section of the name is looked in.
         for (const Key& candidate : entry.keys)
         {
-            if (FoldCase(Utf8(UpToZero(candidate.name))) != wantedKey)
+            if (FoldAscii(UpToZero(candidate.name)) != wantedKey)
                 continue;
             // A key without '=' has no value: the caller's default comes back.
             if (!candidate.bValue)

@@ -1,7 +1,7 @@
 // Setup.ini read as GetPrivateProfileStringA reads it on a system of one
 // ANSI code page: the file's text in that code page (or, on Windows NT, in
 // UTF-8 or UTF-16 after a byte order mark), sections and keys without regard
-// to case, blanks around keys and values removed, one pair of surrounding
+// to the case of ASCII letters, blanks around keys and values removed, one pair of surrounding
 // quotes removed, the first of duplicate keys (in the first section of that
 // name), and no inline comments: a "; text" after a value is part of the
 // value. The value comes back in the code page.
