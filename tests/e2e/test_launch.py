@@ -70,7 +70,9 @@ class CommandLineModeTest(SetupTestCase):
                 self.assertNothingLaunched(run)
 
     def test_setup_program_in_language_or_english_folder(self):
-        for lang, folder in (('de_DE.UTF-8', 'deu'), ('fr_FR.UTF-8', 'fra'), ('de_DE.UTF-8', 'enu')):
+        # The system's language follows the character type, not the messages.
+        split = {'LC_CTYPE': 'de_DE.UTF-8', 'LC_MESSAGES': 'ja_JP.UTF-8'}
+        for lang, folder in (('de_DE.UTF-8', 'deu'), ('fr_FR.UTF-8', 'fra'), ('de_DE.UTF-8', 'enu'), (split, 'deu')):
             with self.subTest(lang=lang, folder=folder):
                 disc = self.disc()
                 disc.program(f'Dusmara/{folder}/setup.exe')
