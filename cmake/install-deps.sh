@@ -4,7 +4,7 @@
 set -u
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
           wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev locales
-          osslsigncode openssl"
+          osslsigncode openssl nlohmann-json3-dev"
 # The x86 build's tests run under Wine's 32-bit loader, from the i386 architecture.
 i386=""
 if [ "$(dpkg --print-architecture)" = amd64 ]; then
@@ -13,8 +13,9 @@ if [ "$(dpkg --print-architecture)" = amd64 ]; then
 fi
 # Unix locales the tests run Wine in: without one, Wine misreads non-ASCII
 # arguments; the display language tests put Japanese messages over an English
-# character type (Wine reads LC_MESSAGES and LC_CTYPE).
-locales="de_DE en_US ja_JP"
+# character type (Wine reads LC_MESSAGES and LC_CTYPE). Each gives Wine its
+# ANSI code page: 1252, 1250 (pl_PL), 1251 (ru_RU), 932 (ja_JP).
+locales="de_DE en_US ja_JP pl_PL ru_RU"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
