@@ -166,6 +166,15 @@ int main(int argc, char** argv)
         langs = options.nCodePage != 0 ? std::vector<std::string>{"enu"} : KnownLanguages();
     if (!bCmdlineGiven)
         cmdlines.assign(std::begin(DEFAULT_CMDLINES), std::end(DEFAULT_CMDLINES));
+    // A C library without a code page's converter plans no system of it.
+    for (const std::string& lang : langs)
+    {
+        PlanInput input = options;
+        input.lang      = lang;
+        if (CCodePage::Get(PlannedCodePage(input)) == nullptr)
+            return Refuse("this build cannot convert code page " + std::to_string(PlannedCodePage(input)) +
+                          " of language " + lang);
+    }
 
     CFolderSource source;
     if (!source.Open(folder))
