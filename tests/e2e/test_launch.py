@@ -361,6 +361,15 @@ class InternationalDiscTest(SetupTestCase):
                 run = run_setup(disc, '/s', lang=lang)
                 self.assertLaunched(run, disc.win('Dusmara/setup.exe'), f'/s /f1"{disc.win()}\\Dusmara"')
 
+    def test_a_keyword_never_starts_inside_a_double_byte_character(self):
+        # "デ" is 83 64 in 932: its second byte is a "d", yet "/デm5" holds
+        # no "dm5" for the launcher, which steps over the character whole.
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        run = run_setup(disc, '/デm5', lang='ja_JP.UTF-8')
+        self.assertEqual(0, run.exit_code)
+        self.assertNothingLaunched(run)
+
     def test_unicode_and_utf8_setup_ini_on_a_german_system(self):
         # UTF-16 with its mark is read as Unicode, and "ÜBUNG" finds "Übung".
         # UTF-8 without one is read in 1252: "ÃœBUNG" is no folder, and the
