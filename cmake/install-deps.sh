@@ -18,8 +18,9 @@ if [ "$(dpkg --print-architecture)" = amd64 ]; then
 fi
 # Unix locales the tests run Wine in: without one, Wine misreads non-ASCII
 # arguments; the display language tests put Japanese messages over an English
-# character type (Wine reads LC_MESSAGES and LC_CTYPE).
-locales="de_DE en_US ja_JP"
+# character type (Wine reads LC_MESSAGES and LC_CTYPE). Each gives Wine its
+# ANSI code page: 1252, 1250 (pl_PL), 1251 (ru_RU), 932 (ja_JP).
+locales="de_DE en_US ja_JP pl_PL ru_RU"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -11,6 +11,7 @@ differs between the systems under test (32-bit Windows, 64-bit Windows with a
 32-bit or a 64-bit launcher) the harness learns from the build and the prefix:
 SYSTEM.
 """
+import codecs
 import functools
 import os
 import re
@@ -172,12 +173,42 @@ class Record:
         return f'Record({self.path!r}, {self.cmdline!r}, cwd={self.cwd!r}, show={self.show})'
 
 
-def ansi_encoding(lang):
-    """The Python codec of the Windows ANSI code page that Wine picks for `lang`
-    (a locale, or a dict of locale variables: the code page follows LC_CTYPE)."""
+# The ANSI code page Wine gives a Unix locale, by its language (and
+# country where that decides); every other locale gets 1252.
+CODE_PAGES = {'ja': 932, 'zh_CN': 936, 'zh_SG': 936, 'zh_TW': 950, 'zh_HK': 950, 'ko': 949,
+              'pl': 1250, 'cs': 1250, 'sk': 1250, 'hu': 1250, 'sl': 1250, 'hr': 1250, 'ro': 1250,
+              'ru': 1251, 'uk': 1251, 'bg': 1251, 'be': 1251, 'el': 1253, 'tr': 1254}
+
+
+def ctype_locale(lang):
+    """The locale whose character type Wine follows: `lang`, or of a dict of
+    locale variables its LC_CTYPE."""
     if isinstance(lang, dict):
-        lang = lang.get('LC_CTYPE') or lang.get('LC_ALL')
-    return 'cp932' if lang and lang.startswith('ja_JP') else 'latin-1'
+        return lang.get('LC_CTYPE') or lang.get('LC_ALL') or 'C'
+    return lang or 'C'
+
+
+def ansi_code_page(lang):
+    """The Windows ANSI code page that Wine picks for `lang` (a locale, or a
+    dict of locale variables: the code page follows LC_CTYPE)."""
+    name = ctype_locale(lang).split('.')[0]
+    return CODE_PAGES.get(name, CODE_PAGES.get(name.split('_')[0], 1252))
+
+
+def _windows_bytes(error):
+    """Bytes Python's tables leave out read as Windows's do: a C1 byte as
+    itself, anything else as U+FFFD."""
+    byte = error.object[error.start]
+    return (chr(byte) if 0x80 <= byte <= 0x9F else '\ufffd'), error.start + 1
+
+
+codecs.register_error('windows', _windows_bytes)
+
+
+def ansi_encoding(lang):
+    """The Python codec of the ANSI code page of `lang`; open files with
+    errors='windows'."""
+    return f'cp{ansi_code_page(lang)}'
 
 
 def read_records(path, encoding='latin-1'):
@@ -185,7 +216,7 @@ def read_records(path, encoding='latin-1'):
     by_pid = {}
     if not os.path.exists(path):
         return starts, messages
-    with open(path, encoding=encoding) as f:
+    with open(path, encoding=encoding, errors='windows') as f:
         for line in f.read().splitlines():
             fields = line.split('\t')
             if fields[0] == 'start' and len(fields) == 6:
@@ -238,10 +269,10 @@ class Disc:
         os.makedirs(self.path(relative), exist_ok=True)
         return self.path(relative)
 
-    def file(self, relative, text=''):
+    def file(self, relative, text='', encoding='latin-1'):
         target = self.path(relative)
         os.makedirs(os.path.dirname(target), exist_ok=True)
-        with open(target, 'w', encoding='latin-1', newline='') as f:
+        with open(target, 'w', encoding=encoding, newline='') as f:
             f.write(text)
         return target
 
@@ -261,13 +292,14 @@ class Disc:
         line = '@echo start\t%RANDOM%\t%~f0\t%~f0 %*\t%CD%\t-1>>"%RECORD_FILE%"\r\n'
         return self.file(relative, line)
 
-    def ini(self, sections):
-        """Writes Setup.ini from {section: {key: value}}."""
+    def ini(self, sections, encoding='latin-1'):
+        """Writes Setup.ini from {section: {key: value}} in `encoding` (a code
+        page, 'utf-8', or with a byte order mark 'utf-8-sig', 'utf-16')."""
         lines = []
         for section, values in sections.items():
             lines.append(f'[{section}]')
             lines += [f'{key}={value}' for key, value in values.items()]
-        return self.file('Setup.ini', '\r\n'.join(lines) + '\r\n')
+        return self.file('Setup.ini', '\r\n'.join(lines) + '\r\n', encoding)
 
 
 # Called with every run to hold discplan's plan against it, when the bench
@@ -313,7 +345,7 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
     seconds = time.monotonic() - started_at
     log_text = ''
     if os.path.exists(LOG_FILE):
-        with open(LOG_FILE, encoding=ansi_encoding(lang), newline='') as f:
+        with open(LOG_FILE, encoding=ansi_encoding(lang), errors='windows', newline='') as f:
             log_text = f.read()
     entries = parse_log(log_text)
     # Programs of the system folder (regedit) are no stand-ins and record nothing.

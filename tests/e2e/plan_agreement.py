@@ -7,6 +7,7 @@ on the exit code.
 Run as a program, it runs the scenario modules given with the check switched
 on and reports how many runs it compared.
 """
+import collections
 import json
 import os
 import subprocess
@@ -15,8 +16,10 @@ import time
 import unittest
 
 DISCPLAN = os.environ.get('DISCPLAN', '')
-# Runs compared in this process.
-agreed = [0]
+# Runs compared in this process, by locale; runs from a folder's short name,
+# which the plan only names.
+agreed = collections.Counter()
+short_names = [0]
 
 # Wine's Windows versions and the system classes discplan names them by
 # (Wine's win98 reports the second edition); None is Wine's default, Windows 7.
@@ -26,13 +29,20 @@ SYSTEMS = {None: 'win7', 'win95': 'win95', 'win98': 'win98se', 'winme': 'winme',
 LANGUAGES = {'en': 'enu', 'de': 'deu', 'fr': 'fra', 'nl': 'nld', 'it': 'ita', 'pt': 'ptb', 'es': 'esp',
              'ko': 'kor', 'ja': 'jpn', 'da': 'dan', 'nb': 'nor', 'pl': 'plk', 'sv': 'sve', 'fi': 'fin',
              'zh_CN': 'chs', 'zh_TW': 'cht'}
+# The code page of each language's own system; every other one is 1252.
+LANGUAGE_CODE_PAGES = {'plk': 1250, 'jpn': 932, 'chs': 936, 'cht': 950, 'kor': 949}
 
 LAUNCH_LINES = ('LaunchCmdline::Launching ', 'LaunchCmdline - cant find szFile ')
+SHORT_NAME = 'Folder name not in the system code page, working from its short name '
+UNNAMEABLE = ' cannot be named in the system code page, nothing launched\n'
 
 
 def language_code(locale):
-    name = locale.split('.')[0]
-    return LANGUAGES.get(name, LANGUAGES.get(name.split('_')[0], 'xxx'))
+    """The launcher's language on Wine in `locale`: the system language
+    follows the character type. A language the table does not know is enu."""
+    from harness import ctype_locale
+    name = ctype_locale(locale).split('.')[0]
+    return LANGUAGES.get(name, LANGUAGES.get(name.split('_')[0], 'enu'))
 
 
 def started_lines(log):
@@ -57,30 +67,38 @@ def full_path(program, folder):
     return path.split('\\')[0] + '\\' + '\\'.join(parts)
 
 
-def plan(disc, cmdline, system, lang, at, engine):
+def plan(disc, cmdline, system, lang, code_page, at, engine):
     from harness import wine, winpath
-    args = ['--launcher', os.path.basename(disc.launcher), '--os', system, '--lang', lang, '--cmdline', cmdline, '--at', at, '--engine', engine, '--json']
+    args = ['--launcher', os.path.basename(disc.launcher), '--os', system, '--lang', lang, '--cmdline', cmdline,
+            '--at', at, '--engine', engine, '--json']
+    if code_page != LANGUAGE_CODE_PAGES.get(lang, 1252):
+        args += ['--codepage', str(code_page)]
     if DISCPLAN.lower().endswith('.exe'):
         result = wine([winpath(DISCPLAN), winpath(disc.root)] + args, check=True)
     else:
         result = subprocess.run([DISCPLAN, disc.root] + args, stdout=subprocess.PIPE, check=True)
-    return json.loads(result.stdout.decode('latin-1'))[0]
+    return json.loads(result.stdout.decode('utf-8'))[0]
 
 
 def check(test, disc, cmdline, version, lang, drive, run):
-    """Compares the run with discplan's plan; runs that no plan covers (a
-    launcher already running, a version discplan does not name) are left out."""
+    """Compares the run with discplan's plan in the run's code page; runs that
+    no plan covers (a launcher already running, a version discplan does not
+    name) are left out, and so are runs from the folder's short name, which
+    the plan must say it cannot know."""
     if not DISCPLAN or version not in SYSTEMS or len(run.log) < 2 or \
             run.log[1] == 'A duplicate is already running. Exiting...\n':
         return
-    # A folder the code page may not write: Setup.exe names it at run time,
-    # maybe by its short name, which no plan for --at can know.
-    if not disc.root.isascii() or isinstance(lang, dict):
-        return
+    from harness import ansi_code_page
     at = drive.upper() + ':\\' if drive else disc.win()
     engine = 'current' if 'Skipping Engine update.\n' in run.log else 'outdated'
-    planned = plan(disc, cmdline, SYSTEMS[version], language_code(lang), at, engine)
+    planned = plan(disc, cmdline, SYSTEMS[version], language_code(lang), ansi_code_page(lang), at, engine)
     where = f'{disc.root} {cmdline!r} {version} {lang}: plan {planned} run {run}'
+    if run.log[1].startswith(SHORT_NAME) or run.log[1].endswith(UNNAMEABLE):
+        test.assertTrue(planned['folder_short_name'], where)
+        test.assertIn('name-not-in-codepage', [f['code'] for f in planned['findings']], where)
+        short_names[0] += 1
+        return
+    test.assertFalse(planned['folder_short_name'], where)
     test.assertEqual(planned['exit_code'], run.exit_code, where)
     test.assertEqual(started_lines(planned['log']), started_lines(run.log), where)
 
@@ -89,12 +107,12 @@ def check(test, disc, cmdline, version, lang, drive, run):
     # nothing, nor does a program that is missing.
     starts = [s for s in ([planned['engine_update']] + [planned['launch']]) if s and s.get('found', True)]
     starts = [s for s in starts if s['program'].lower() != 'setup.exe']
-    from harness import read_records
+    from harness import ansi_encoding, read_records
     started = run.started
     deadline = time.monotonic() + 20
     while len(started) < len(starts) and time.monotonic() < deadline:
         time.sleep(0.05)
-        started, _ = read_records(disc.record_file)
+        started, _ = read_records(disc.record_file, ansi_encoding(lang))
     test.assertEqual(len(starts), len(started), where)
     for start, record in zip(starts, started):
         folder = start.get('folder', at)
@@ -105,7 +123,7 @@ def check(test, disc, cmdline, version, lang, drive, run):
         if start['wait']:
             # Waited for: its end is recorded before the launcher's own.
             test.assertTrue(record.ended, where)
-    agreed[0] += 1
+    agreed[lang if isinstance(lang, str) else ','.join(f'{k}={v}' for k, v in sorted(lang.items()))] += 1
 
 
 # Setup.ini files that a disc may carry, each with the value asked for as
@@ -140,38 +158,115 @@ INI_CORPUS = {
     'tab_key': '[Settings]\r\n\tDemoPath\t=\ttabbed\t\r\n',
     'empty': '',
     'utf8_mark': '\xef\xbb\xbf[Settings]\r\nDemoPath=after the mark\r\n',
+    'dos_end_of_file': '[Settings]\r\nDemoPath=\x1a value \x1a\r\n\x1a',
 }
 INI_QUERIES = [('Settings', 'DemoPath'), ('settings', 'SETUPPATH'), ('Silent', 'CmdlineParam'),
                ('Set]tings', 'DemoPath'), (' Settings ', 'DemoPath'), ('Settings', ';DemoPath')]
 
 
+# Files in the code page of a locale's system and in Unicode, with names of
+# that script: (code page, folder name, section, key, value, the key in
+# other letter case, the code page's no-break or ideographic space).
+INI_LOCALES = {
+    'en_US.UTF-8': (1252, 'Übung', 'Über', 'schlüssel', 'Größe', 'SCHLÜSSEL', '\xa0'),
+    'ru_RU.UTF-8': (1251, 'Установка', 'Настройки', 'путь', 'Значение', 'ПУТЬ', '\xa0'),
+    # "表" and "ソ" end in a backslash's byte in 932; the key is in full-width letters.
+    'ja_JP.UTF-8': (932, 'ソフト', '設定', 'ｐａｔｈ', '表示', 'ＰＡＴＨ', '\u3000'),
+}
+
+
+def locale_corpus(code_page, folder, section, key, value, other_case, space):
+    """{name: bytes} of Setup.ini files in the code page and in Unicode."""
+    text = (f'[Settings]\r\nDemoPath={folder}\\setup.exe\r\nSetupPath={space}{value}{space}\r\n'
+            f'[{section}]\r\n{key}={value}\r\n')
+    # A character no code page of the test writes, and none gives a look-alike for.
+    unicode_text = text + '[Silent]\r\nCmdlineParam=/v"한" %s\r\n'
+    return {'ansi': text.encode(f'cp{code_page}'),
+            'utf16le': b'\xff\xfe' + unicode_text.encode('utf-16-le'),
+            'utf16be': b'\xfe\xff' + unicode_text.encode('utf-16-be'),
+            'utf16le_odd_length': b'\xff\xfe' + unicode_text.encode('utf-16-le') + b'x',
+            'utf8_mark': b'\xef\xbb\xbf' + unicode_text.encode('utf-8'),
+            'utf8_unmarked': unicode_text.encode('utf-8')}
+
+
 class SetupIniReaderTest(unittest.TestCase):
     """discplan's Setup.ini reader against GetPrivateProfileStringA under Wine."""
 
-    def test_every_query_of_every_file(self):
-        from harness import WORK, wine, winpath
+    def compare(self, path, queries, lang, code_page, label):
+        """The answers of both readers to `queries` on the file at path."""
+        from harness import wine, winpath
         tool = os.environ['INIQUERY_EXE']
         native = os.environ.get('INIQUERY', '')
+        args = [part for query in queries for part in query]
+        windows = wine([winpath(tool), '--windows', winpath(path)] + args, lang=lang, check=True)
+        if native:
+            reader = subprocess.run([native, '--codepage', str(code_page), path] + args, stdout=subprocess.PIPE,
+                                    check=True)
+        else:
+            reader = wine([winpath(tool), winpath(path)] + args, lang=lang, check=True)
+        expected = windows.stdout.decode('latin-1').replace('\r\n', '\n').splitlines()
+        found = reader.stdout.decode('latin-1').replace('\r\n', '\n').splitlines()
+        self.assertEqual(len(queries), len(expected), label)
+        for query, want, got in zip(queries, expected, found):
+            with self.subTest(file=label, query=query):
+                self.assertEqual(want, got)
+        return len(expected)
+
+    def test_every_query_of_every_file(self):
+        from harness import WORK
         folder = os.path.join(WORK, 'ini')
         os.makedirs(folder, exist_ok=True)
-        queries = [part for query in INI_QUERIES for part in query]
         compared = 0
         for name, text in INI_CORPUS.items():
             path = os.path.join(folder, name + '.ini')
             with open(path, 'w', encoding='latin-1', newline='') as f:
                 f.write(text)
-            windows = wine([winpath(tool), '--windows', winpath(path)] + queries, check=True)
-            if native:
-                reader = subprocess.run([native, path] + queries, stdout=subprocess.PIPE, check=True)
-            else:
-                reader = wine([winpath(tool), winpath(path)] + queries, check=True)
-            expected = windows.stdout.decode('latin-1').replace('\r\n', '\n').splitlines()
-            found = reader.stdout.decode('latin-1').replace('\r\n', '\n').splitlines()
-            for query, want, got in zip(INI_QUERIES, expected, found):
-                with self.subTest(file=name, query=query):
-                    self.assertEqual(want, got)
-                compared += 1
+            compared += self.compare(path, INI_QUERIES, 'en_US.UTF-8', 1252, name)
         self.assertEqual(len(INI_CORPUS) * len(INI_QUERIES), compared)
+
+    def test_files_in_the_code_page_and_in_unicode_on_systems_of_three_code_pages(self):
+        from harness import WORK
+        folder = os.path.join(WORK, 'ini')
+        os.makedirs(folder, exist_ok=True)
+        compared = 0
+        for lang, (code_page, name, section, key, value, other_case, space) in INI_LOCALES.items():
+            queries = [('Settings', 'DemoPath'), ('Settings', 'SetupPath'), ('Silent', 'CmdlineParam'),
+                       (section, key), (section.upper(), other_case), (f' {section} ', key)]
+            files = locale_corpus(code_page, name, section, key, value, other_case, space)
+            for label, data in files.items():
+                path = os.path.join(folder, f'{code_page}_{label}.ini')
+                with open(path, 'wb') as f:
+                    f.write(data)
+                compared += self.compare(path, queries, lang, code_page, f'{lang} {label}')
+        self.assertEqual(sum(6 * 6 for _ in INI_LOCALES), compared)
+
+
+class CodePageTest(unittest.TestCase):
+    """discplan's code pages against Windows's conversion under Wine: every
+    byte, lead byte and lead/trail pair read, every character of the Basic
+    Multilingual Plane written (WC_NO_BEST_FIT_CHARS), and the upper case of
+    every character, as the name comparison takes it."""
+
+    CODE_PAGES = ['874', '932', '936', '949', '950', '1250', '1251', '1252', '1253', '1254', '1255', '1256',
+                  '1257', '1258']
+
+    def test_every_byte_pair_and_character(self):
+        from harness import wine, winpath
+        tool = os.environ['CPQUERY_EXE']
+        native = os.environ.get('CPQUERY', '')
+        windows = wine([winpath(tool), '--windows', '--case'] + self.CODE_PAGES, check=True, timeout=300)
+        if native:
+            ours = subprocess.run([native, '--case'] + self.CODE_PAGES, stdout=subprocess.PIPE, check=True)
+        else:
+            ours = wine([winpath(tool), '--case'] + self.CODE_PAGES, check=True, timeout=300)
+        expected = windows.stdout.decode('ascii').replace('\r\n', '\n').splitlines()
+        found = ours.stdout.decode('ascii').replace('\r\n', '\n').splitlines()
+        # Each line names its byte, pair or character: the first that differ
+        # say where glibc's table and Windows's part.
+        differing = [(want, got) for want, got in zip(expected, found) if want != got]
+        self.assertEqual([], differing[:20])
+        self.assertEqual(len(expected), len(found))
+        self.assertGreater(len(expected), 190000)
 
 
 class FindingsTest(unittest.TestCase):
@@ -183,10 +278,10 @@ class FindingsTest(unittest.TestCase):
             result = wine([winpath(DISCPLAN), winpath(root)] + list(args))
         else:
             result = subprocess.run([DISCPLAN, root] + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        return result.returncode, result.stdout.decode('latin-1')
+        return result.returncode, result.stdout.decode('utf-8'), result.stderr.decode('utf-8')
 
     def codes(self, disc, *args):
-        code, out = self.discplan(disc.root, '--json', *args)
+        code, out, _ = self.discplan(disc.root, '--json', *args)
         return code, {(f['severity'], f['code']) for row in json.loads(out) for f in row['findings']}
 
     def test_a_disc_with_every_mistake(self):
@@ -228,6 +323,66 @@ class FindingsTest(unittest.TestCase):
         self.assertEqual(0, self.discplan(disc.root, '--strict', '--cmdline', '', '--cmdline', '/s')[0])
         self.assertEqual(2, self.discplan(disc.root + '/missing')[0])
 
+    def test_arguments(self):
+        from harness import Disc
+        disc = Disc('arguments')
+        disc.file('Dusmara/setup.exe')
+        one = ('--os', 'winxp', '--cmdline', '/s', '--json')
+        for args, code, said in ((('--lang', 'ger'), 2, '--lang enu --codepage N'),
+                                 (('--lang', 'deu', disc.root), 2, 'one disc folder'),
+                                 (('--at', '1:\\'), 2, 'drive A to Z'),
+                                 (('--codepage', '437'), 2, '1251'),
+                                 (('--codepage', ''), 2, '1251')):
+            with self.subTest(args=args):
+                result = self.discplan(disc.root, *one, *args)
+                self.assertEqual(code, result[0], result)
+                self.assertIn(said, result[2])
+        # The language in any letter case, asked twice, is planned once.
+        code, out, _ = self.discplan(disc.root, *one, '--lang', 'DEU', '--lang', 'deu')
+        self.assertEqual([('deu', 'deu', 1252)], [(p['lang'], p['language_code'], p['codepage'])
+                                                   for p in json.loads(out)])
+        # Another system's code page: the launcher's language there is enu.
+        code, out, _ = self.discplan(disc.root, *one, '--codepage', '1251', '--at', 'e:\\Диск')
+        self.assertEqual([('enu', 1251, 'e:\\Диск', False)],
+                         [(p['lang'], p['codepage'], p['at'], p['folder_short_name']) for p in json.loads(out)])
+        self.assertIn('/f1"e:\\Диск\\Dusmara"', json.loads(out)[0]['launch']['parameters'])
+
+    def test_names_in_the_code_pages_of_the_planned_systems(self):
+        from harness import Disc
+        disc = Disc('international')
+        disc.file('Dusmara/setup.exe')
+        disc.file('Übung/setup.exe')
+        disc.file('Dusmara/日本語/readme.txt')
+        disc.ini({'Settings': {'SetupPath': 'Übung\\setup.exe'}}, 'utf-8')
+        code, out, _ = self.discplan(disc.root, '--json', '--os', 'winxp', '--cmdline', '', '--at', 'D:\\Łódź',
+                                     '--lang', 'deu', '--lang', 'jpn')
+        self.assertEqual(0, code)
+        plans = {p['lang']: p for p in json.loads(out)}
+        messages = {p['lang']: {(f['code'], f['message']) for f in p['findings']} for p in plans.values()}
+        # UTF-8 without a mark is read in the code page, and named so.
+        self.assertIn(('ini-utf8-text', 'Setup.ini has no byte order mark but its text is UTF-8: Windows reads '
+                       'it in code page 1252, where [Settings] SetupPath "Übung\\setup.exe" reads as '
+                       '"Ãœbung\\setup.exe"'), messages['deu'])
+        self.assertEqual('.\\Dusmara\\setup.exe', plans['deu']['launch']['program'])
+        # Exact per code page: 1252 writes "Übung", 932 writes "日本語" but not "Übung".
+        self.assertIn(('non-ascii-name', 'the folder Übung has non-ASCII characters: code page 1252 writes '
+                       'them, a system of another code page may not'), messages['deu'])
+        self.assertIn(('name-not-in-codepage', 'code page 1252 cannot write the folder Dusmara\\日本語: '
+                       'Setup.exe cannot reach it there'), messages['deu'])
+        self.assertIn(('name-not-in-codepage', 'code page 932 cannot write the folder Übung: Setup.exe cannot '
+                       'reach it there'), messages['jpn'])
+        self.assertEqual([1252, 932], [plans['deu']['codepage'], plans['jpn']['codepage']])
+        # Neither writes the disc's folder: the launcher works from a short name.
+        self.assertTrue(all(p['folder_short_name'] for p in plans.values()))
+        self.assertTrue(any(c == 'name-not-in-codepage' and 'short name' in m for c, m in messages['jpn']))
+
+
+def report():
+    """How many runs agreed, per locale."""
+    per_locale = ', '.join(f'{locale} {count}' for locale, count in sorted(agreed.items()))
+    return (f'discplan agreed with Setup.exe on {sum(agreed.values())} runs ({per_locale or "none"}); '
+            f'{short_names[0]} runs from a short folder name, which the plan says it cannot know')
+
 
 def install(plan_check):
     """Holds every run of the harness against discplan's plan; says at exit
@@ -236,7 +391,7 @@ def install(plan_check):
     asserter = unittest.TestCase()
     asserter.maxDiff = None
     plan_check[0] = lambda *args: check(asserter, *args)
-    atexit.register(lambda: print(f'discplan agreed with Setup.exe on {agreed[0]} runs', file=sys.stderr))
+    atexit.register(lambda: print(report(), file=sys.stderr))
 
 
 def main(modules):
@@ -250,7 +405,7 @@ def main(modules):
     suite = unittest.defaultTestLoader.loadTestsFromNames(modules)
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     scenarios = [m for m in modules if not m.startswith('plan_agreement.')]
-    return 0 if result.wasSuccessful() and (plan_agreement.agreed[0] > 0 or not scenarios) else 1
+    return 0 if result.wasSuccessful() and (sum(plan_agreement.agreed.values()) > 0 or not scenarios) else 1
 
 
 if __name__ == '__main__':

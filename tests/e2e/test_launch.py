@@ -70,7 +70,9 @@ class CommandLineModeTest(SetupTestCase):
                 self.assertNothingLaunched(run)
 
     def test_setup_program_in_language_or_english_folder(self):
-        for lang, folder in (('de_DE.UTF-8', 'deu'), ('fr_FR.UTF-8', 'fra'), ('de_DE.UTF-8', 'enu')):
+        # The system's language follows the character type, not the messages.
+        split = {'LC_CTYPE': 'de_DE.UTF-8', 'LC_MESSAGES': 'ja_JP.UTF-8'}
+        for lang, folder in (('de_DE.UTF-8', 'deu'), ('fr_FR.UTF-8', 'fra'), ('de_DE.UTF-8', 'enu'), (split, 'deu')):
             with self.subTest(lang=lang, folder=folder):
                 disc = self.disc()
                 disc.program(f'Dusmara/{folder}/setup.exe')
@@ -322,6 +324,64 @@ class DiscFolderNameTest(SetupTestCase):
                     self.assertEqual([LOG_START, f'Folder {folder} cannot be named in the system code page, '
                                       'nothing launched\n'], run.log)
                     self.assertNothingLaunched(run)
+
+
+class InternationalDiscTest(SetupTestCase):
+    """Setup.ini and names in the code pages of other systems. The launcher
+    reads Setup.ini's bytes in its system's ANSI code page (Windows NT reads
+    UTF-16 after a byte order mark), finds names without regard to case for
+    non-ASCII letters too, and writes its folder in that code page."""
+
+    def test_a_western_setup_ini_on_a_german_and_a_japanese_system(self):
+        disc = self.disc()
+        disc.program('autorun/démo.exe')
+        disc.program('Dusmara/setup.exe')
+        disc.ini({'Settings': {'DemoPath': 'autorun\\démo.exe', 'SetupPath': 'Dusmara\\setup.exe'},
+                  'Silent': {'CmdlineParam': '/f1"%s\\réponse.iss"'}}, 'cp1252')
+        run = run_setup(disc, lang='de_DE.UTF-8')
+        self.assertLaunched(run, disc.win('autorun/démo.exe'), '-q -c')
+        run = run_setup(disc, '/s', lang='de_DE.UTF-8')
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'), f'/f1"{disc.win()}\\Dusmara\\réponse.iss"')
+        # In 932 the demo's bytes name another file: SetupPath is started.
+        run = run_setup(disc, lang='ja_JP.UTF-8')
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+
+    def test_setup_path_and_disc_folder_in_the_code_page_of_their_system(self):
+        # "ソ" is 83 5C in 932: its second byte is a backslash's.
+        for lang, encoding, folder, name in (('pl_PL.UTF-8', 'cp1250', 'Płyta', 'Łódź'),
+                                             ('ru_RU.UTF-8', 'cp1251', 'Диск', 'Установка'),
+                                             ('ja_JP.UTF-8', 'cp932', 'ディスク', 'ソフト')):
+            with self.subTest(lang=lang):
+                disc = self.disc(folder=folder)
+                disc.program(f'{name}/setup.exe')
+                disc.program('Dusmara/setup.exe')
+                disc.ini({'Settings': {'SetupPath': f'{name}\\setup.exe'}}, encoding)
+                run = run_setup(disc, lang=lang)
+                self.assertLaunched(run, disc.win(f'{name}/setup.exe'), cwd=disc.win())
+                run = run_setup(disc, '/s', lang=lang)
+                self.assertLaunched(run, disc.win('Dusmara/setup.exe'), f'/s /f1"{disc.win()}\\Dusmara"')
+
+    def test_a_keyword_never_starts_inside_a_double_byte_character(self):
+        # "デ" is 83 64 in 932: its second byte is a "d", yet "/デm5" holds
+        # no "dm5" for the launcher, which steps over the character whole.
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        run = run_setup(disc, '/デm5', lang='ja_JP.UTF-8')
+        self.assertEqual(0, run.exit_code)
+        self.assertNothingLaunched(run)
+
+    def test_unicode_and_utf8_setup_ini_on_a_german_system(self):
+        # UTF-16 with its mark is read as Unicode, and "ÜBUNG" finds "Übung".
+        # UTF-8 without one is read in 1252: "ÃœBUNG" is no folder, and the
+        # fallback chain's last resort starts the product.
+        for encoding, started in (('utf-16', 'Übung/setup.exe'), ('utf-8', 'Dusmara/setup.exe')):
+            with self.subTest(encoding=encoding):
+                disc = self.disc()
+                disc.program('Übung/setup.exe')
+                disc.program('Dusmara/setup.exe')
+                disc.ini({'Settings': {'SetupPath': 'ÜBUNG\\setup.exe'}}, encoding)
+                run = run_setup(disc, lang='de_DE.UTF-8')
+                self.assertLaunched(run, disc.win(started))
 
 
 if __name__ == '__main__':

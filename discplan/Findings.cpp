@@ -1,0 +1,252 @@
+#include "discplan/Findings.h"
+
+#include "discplan/CodePage.h"
+#include "discplan/DiscView.h"
+#include "discplan/IniFile.h"
+#include "launcher/MaintenanceChoice.h"
+#include "launcher/ProductTable.h"
+
+namespace {
+
+void Add(std::vector<Finding>& findings, const char* szSeverity, const char* szCode, const std::string& message)
+{
+    findings.push_back({szSeverity, szCode, message});
+}
+
+// The product table's existence test has no context of its own.
+const CDiscView* g_pView = nullptr;
+
+int ViewPathExists(const char* szPath) { return g_pView->Exists(szPath); }
+
+std::string WithoutDotPrefix(const std::string& folder)
+{
+    return folder.compare(0, 2, ".\\") == 0 ? folder.substr(2) : folder;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// A name the disc uses, as the code page meets it: reachable, or not.
+void CheckName(const CDiscView& view, const std::string& what, const std::string& name, std::vector<Finding>& findings)
+{
+    if (!HasNonAscii(name))
+        return;
+    std::string bytes;
+    const std::string codePage = std::to_string(view.CodePage().Number());
+    if (view.CodePage().Encode(name, &bytes))
+        Add(findings, "warning", "non-ascii-name",
+            what + " " + name + " has non-ASCII characters: code page " + codePage +
+                " writes them, a system of another code page may not");
+    else
+        Add(findings, "warning", "name-not-in-codepage",
+            "code page " + codePage + " cannot write " + what + " " + name + ": Setup.exe cannot reach it there");
+}
+
+// The names of the folder where a path from Setup.ini stops: the one it
+// meant may be a name the code page cannot write.
+void CheckNamesOnTheWay(const CDiscView& view, const std::string& path, std::vector<Finding>& findings)
+{
+    // Split as Unicode text: in a double-byte code page a backslash byte may
+    // be the second half of a character.
+    const std::string text = view.CodePage().Decode(path);
+    std::string       folder;
+    size_t            nStart = 0;
+    for (size_t nEnd; (nEnd = text.find('\\', nStart)) != std::string::npos;)
+    {
+        std::string bytes;
+        view.CodePage().Encode(text.substr(0, nEnd), &bytes);
+        if (!view.Exists(bytes))
+            break;
+        folder = text.substr(0, nEnd + 1);
+        nStart = nEnd + 1;
+    }
+    std::string bytes;
+    view.CodePage().Encode(folder, &bytes);
+    for (const DiscEntry& entry : view.List(bytes))
+        CheckName(view, entry.bFolder ? "the folder" : "the file", folder + entry.name, findings);
+}
+
+// Setup.ini's values as the Windows function returns them.
+void CheckSetupIni(const CDiscView& view, std::vector<Finding>& findings)
+{
+    std::string bytes;
+    if (!view.ReadFile("Setup.ini", &bytes))
+        return;
+    const CCodePage&  codePage = view.CodePage();
+    const std::string number   = std::to_string(codePage.Number());
+    CIniFile          ini;
+    ini.Load(bytes, codePage, 1);
+    if (ini.Marked() == CIniFile::INI_UTF8_MARK)
+        Add(findings, "warning", "ini-utf8-mark",
+            "Setup.ini starts with a UTF-8 byte order mark, which not every Windows reads as such: "
+            "its first section may not be found");
+    // UTF-8 without a mark is read in the code page, as any file without one.
+    CIniFile asWritten;
+    const bool bUtf8Text = ini.Marked() == CIniFile::INI_ANSI && HasNonAscii(bytes) && IsUtf8(bytes);
+    if (bUtf8Text)
+        asWritten.Load("\xEF\xBB\xBF" + bytes, codePage, 1);
+
+    static const char* const rgszKeys[][2] = {{"Settings", "DemoPath"}, {"Settings", "SetupPath"},
+                                              {"Silent", "CmdlineParam"}};
+    std::string misread;
+    for (const auto& key : rgszKeys)
+    {
+        std::string value, text, intended;
+        int         bExact = 1;
+        if (!ini.Find(key[0], key[1], &value, &bExact) || value.empty() || !ini.FindText(key[0], key[1], &text))
+            continue;
+        const std::string name = std::string("[") + key[0] + "] " + key[1];
+        if (bUtf8Text && asWritten.FindText(key[0], key[1], &intended) && intended != text)
+            misread += (misread.empty() ? "" : ", ") + name + " " + Quoted(intended) + " reads as " + Quoted(text);
+        const size_t nComment = text.find(';');
+        if (nComment != std::string::npos && nComment > 0 && (text[nComment - 1] == ' ' || text[nComment - 1] == '\t'))
+            Add(findings, "error", "ini-inline-comment",
+                "Setup.ini " + name + " keeps its \"" + text.substr(nComment) +
+                    "\" as part of the value: Windows knows no inline comments");
+        if (value.size() > PATH_SIZE - 1)
+        {
+            Add(findings, "error", "ini-value-too-long",
+                "Setup.ini " + name + " is " + std::to_string(value.size()) + " characters long in code page " +
+                    number + "; values over 259 are ignored");
+            continue;
+        }
+        if (!bExact)
+            Add(findings, "warning", "name-not-in-codepage",
+                "code page " + number + " cannot write Setup.ini " + name + " " + text +
+                    ": Setup.exe reads a look-alike or \"?\" in its place");
+        else if (HasNonAscii(text))
+            Add(findings, "warning", "non-ascii-name",
+                "Setup.ini " + name + " holds non-ASCII characters, read in code page " + number + " as " + text);
+        if (key[0] == std::string("Settings") && !view.Exists(value))
+        {
+            Add(findings, "warning", "ini-path-missing",
+                "Setup.ini " + name + " names " + codePage.Decode(value) + ", which is not on the disc");
+            CheckNamesOnTheWay(view, value, findings);
+        }
+    }
+    if (bUtf8Text)
+        Add(findings, "warning", "ini-utf8-text",
+            "Setup.ini has no byte order mark but its text is UTF-8: Windows reads it in code page " + number +
+                (misread.empty() ? std::string(", where its non-ASCII text means something else")
+                                 : ", where " + misread));
+}
+
+} // namespace
+
+void AddRunFindings(const RunFacts& facts, Plan& plan)
+{
+    std::vector<Finding>& findings = plan.findings;
+    if (facts.bIniPathTooLong)
+        Add(findings, "error", "ini-path-too-long",
+            "Setup.ini is not read: its path at " + facts.at + " is longer than 259 characters");
+    if (!facts.driverTooLong.empty())
+        Add(findings, "error", "driver-path-too-long",
+            "the driver registry file " + facts.driverTooLong +
+                " has a path longer than 259 characters and is not imported");
+    for (const std::string& line : plan.log)
+    {
+        if (line.compare(0, 13, "CmdlineParam ") == 0 && line.find(" refused,") != std::string::npos)
+            Add(findings, "error", "cmdline-param-refused",
+                "Setup.ini's CmdlineParam is refused (only %s twice and %% are allowed); the default is used");
+        else if (line == "Silent parameters too long, nothing launched\n")
+            Add(findings, "error", "silent-params-too-long",
+                "the silent installation's parameters would be longer than 259 characters at " + facts.at +
+                    "; nothing is started");
+    }
+    if (facts.bHasSwitch && facts.bSilent && facts.bLauncherItself)
+        Add(findings, "error", "silent-starts-itself",
+            "no product folder: the silent installation starts Setup.exe itself, which then finds itself running");
+    // "/webrelease" asks for a program the disc may simply not offer.
+    const bool bWebRelease = facts.bHasSwitch && !facts.bSilent && facts.bWebRelease;
+    bool       bStarted    = false;
+    for (const PlannedStart& start : plan.starts)
+    {
+        bStarted = bStarted || start.found;
+        if (!start.found)
+            Add(findings, bWebRelease ? "warning" : "error", "program-missing",
+                "Setup.exe starts " + start.program + ", which is not on the disc");
+    }
+    if (plan.bHasEngineUpdate && !plan.engineUpdate.found)
+        Add(findings, "error", "engine-update-missing",
+            "the engine update is found at " + plan.engineProbe + " but run from " + plan.engineUpdate.program +
+                ", which is not on the disc");
+    if (bStarted)
+        return;
+    if (facts.bHasSwitch && !facts.bKeyword)
+        Add(findings, "info", "nothing-started", "a slash without a keyword: nothing is started");
+    else if (facts.bSetupMissing && plan.product.size() + plan.productFolder.size() > 0)
+        Add(findings, "error", "no-setup-for-language",
+            "no setup program for language " + plan.languageCode + ": " + plan.productFolder +
+                " holds neither setup.exe nor " + plan.languageCode + "\\setup.exe nor enu\\setup.exe");
+    else
+        Add(findings, "warning", "nothing-started", "nothing is started");
+}
+
+std::vector<Finding> CheckDisc(const CDiscSource& source, const PlanInput& input)
+{
+    std::vector<Finding> findings;
+    const CCodePage*     pCodePage = CCodePage::Get(PlannedCodePage(input));
+    if (pCodePage == nullptr)
+        return findings;
+    const CDiscView view(source, *pCodePage, input.at, input.launcher);
+    g_pView = &view;
+    if (!view.AtWritable())
+        Add(findings, "warning", "name-not-in-codepage",
+            "code page " + std::to_string(pCodePage->Number()) + " cannot write the disc's folder " + view.AtText() +
+                ": Setup.exe works from the folder's short name, which this plan cannot know (where the volume "
+                "has none, it starts nothing and exits with 3)");
+    CheckSetupIni(view, findings);
+
+    // The product folder and its setup programs.
+    ProductLocation location = {};
+    FindProductFolder(location, ViewPathExists);
+    const std::string product = WithoutDotPrefix(location.szProductFolder);
+    for (const DiscEntry& entry : view.List(""))
+    {
+        if (!SameName(entry.name + "\\", product))
+            CheckName(view, entry.bFolder ? "the folder" : "the file", entry.name, findings);
+    }
+    if (!product.empty())
+    {
+        std::vector<std::string> languages;
+        for (const DiscEntry& entry : view.List(product))
+        {
+            std::string bytes;
+            CheckName(view, entry.bFolder ? "the folder" : "the file", product + entry.name, findings);
+            if (pCodePage->Encode(entry.name, &bytes) && view.Exists(product + bytes + "\\setup.exe"))
+                languages.push_back(entry.name);
+        }
+        const bool bPlain   = view.Exists(product + "setup.exe");
+        const bool bEnglish = view.Exists(product + "enu\\setup.exe");
+        if (!bPlain && !bEnglish && !languages.empty())
+            Add(findings, "error", "no-english-setup",
+                "setup programs only in language folders of " + product +
+                    " and none in enu: users of every other language get nothing");
+    }
+
+    // Engine update programs the launcher never runs.
+    FindEngineUpdate(location, ViewPathExists);
+    const std::string runRoot = ChooseEngineUpdateRoot(view.Exists(".\\AppInst\\setup.exe"));
+    for (const DiscEntry& entry : view.List(""))
+    {
+        std::string bytes;
+        if (!pCodePage->Encode(entry.name, &bytes) || !view.Exists(bytes + "\\IKernelUpdate\\Setup.exe"))
+            continue;
+        if (location.bEngineUpdateFound && SameName(entry.name, runRoot))
+            continue;
+        Add(findings, "warning", "engine-update-unused",
+            entry.name + "\\IKernelUpdate\\Setup.exe is never run: the launcher looks for the update in " +
+                WithoutDotPrefix(location.szEngineRoot) + " and runs it from " + runRoot);
+    }
+    g_pView = nullptr;
+    // A name met on two ways is told once.
+    std::vector<Finding> once;
+    for (const Finding& finding : findings)
+    {
+        bool bSeen = false;
+        for (const Finding& kept : once)
+            bSeen = bSeen || kept.message == finding.message;
+        if (!bSeen)
+            once.push_back(finding);
+    }
+    return once;
+}
