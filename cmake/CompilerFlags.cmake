@@ -45,6 +45,15 @@ function(setup_product_flags target)
     if(WIN32)
         # MinGW keeps the frame pointer by default; Windows needs none.
         target_compile_options(${target} PRIVATE -fomit-frame-pointer)
+        # The x86 build runs on every processor of the Windows versions it
+        # serves, down to Windows 95's 386: the toolchain's default
+        # (pentiumpro) uses cmov, at which a 486 or a Pentium stops with an
+        # illegal instruction. The 386's code is as large as the 486's. The
+        # options travel with the intermediate code into the link-time
+        # optimisation.
+        if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+            target_compile_options(${target} PRIVATE -march=i386 -mtune=generic)
+        endif()
         if(SETUP_LTO)
             set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
         endif()
