@@ -45,6 +45,14 @@ function(setup_product_flags target)
     if(WIN32)
         # MinGW keeps the frame pointer by default; Windows needs none.
         target_compile_options(${target} PRIVATE -fomit-frame-pointer)
+        # Allocations fail with a null result here, never with an exception
+        # (runtime/Heap.cpp), and callers test for it. Without -fcheck-new GCC
+        # takes a plain operator new to never return null: it drops the
+        # caller's test and runs the constructor on the null pointer. The
+        # link-time optimisation goes by the link's flags, so every program
+        # that links this code takes the flag to its link as well.
+        target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fcheck-new>)
+        target_link_options(${target} PUBLIC -fcheck-new)
         # The x86 build runs on every processor of the Windows versions it
         # serves, down to Windows 95's 386: the toolchain's default
         # (pentiumpro) uses cmov, at which a 486 or a Pentium stops with an
