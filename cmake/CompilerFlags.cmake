@@ -88,7 +88,8 @@ endfunction()
 # Setup.exe and the benchmark's null launcher link without the C runtime and
 # its start-up objects: runtime/ gives the entry point, the heap and the few
 # memory functions, the system's own DLLs the rest. libgcc stays for the stack
-# probe and the 64-bit division helpers of the 32-bit build.
+# probe and the 64-bit division helpers of the 32-bit build (runtime/ hands
+# them to the linker as objects).
 function(setup_no_runtime_link target)
     target_link_options(${target} PRIVATE -nostdlib -nostartfiles)
     target_link_libraries(${target} PRIVATE setup_runtime setup_pure
