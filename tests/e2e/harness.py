@@ -280,12 +280,15 @@ if os.environ.get('DISCPLAN'):
 
 
 def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, env=None,
-              settle=True, timeout=120, wait_for_end=True):
+              settle=True, timeout=120, wait_for_end=True, command_line=None):
     """Runs the disc's Setup.exe and collects the outcome.
 
     drive: a letter to map to the disc root; Setup.exe is then run as <drive>:\\Setup.exe.
     settle: wait until every program that the run started has recorded its start
     (and, with wait_for_end, its end) before reading the records.
+    command_line: the process's whole command line, "{exe}" standing for the
+    launcher's path, started as written by synctool's CreateProcess; cmdline
+    then names what WinMain should receive of it.
     """
     set_windows_version(version)
     for stale in (LOG_FILE, disc.record_file):
@@ -301,7 +304,10 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
         exe = drive.upper() + ':\\' + os.path.basename(disc.launcher)
     run_env = {'RECORD_FILE': winpath(disc.record_file)}
     run_env.update(env or {})
-    args = [exe] + ([cmdline] if cmdline else [])
+    if command_line:
+        args = [winpath(SYNCTOOL_EXE), 'run', command_line.format(exe=exe)]
+    else:
+        args = [exe] + ([cmdline] if cmdline else [])
     started_at = time.monotonic()
     try:
         # Setup.exe receives the command line as Wine rebuilds it from argv:

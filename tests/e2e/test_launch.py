@@ -45,6 +45,17 @@ class CommandLineModeTest(SetupTestCase):
                 params = f'/s /f1"{disc.win()}\\Dusmara"' if cmdline.lower().startswith('/s') else ''
                 self.assertLaunched(run, disc.win(program), params)
 
+    def test_a_switch_glued_to_the_quoted_program_name(self):
+        # Administrators' scripts start "D:\disc\Setup.exe"/s: the name ends
+        # at its closing quote, and the silent installation runs.
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        run = run_setup(disc, '/s', command_line='"{exe}"/s')
+        self.assertEqual(0, run.exit_code)
+        params = f'/s /f1"{disc.win()}\\Dusmara"'
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'), params)
+        self.assertEqual([LOG_START, NO_UPDATE, launching('.\\Dusmara\\setup.exe', params)], run.log)
+
     def test_slash_without_a_keyword_starts_nothing(self):
         disc = self.product_disc()
         disc.program('autorun/demo32.exe')
