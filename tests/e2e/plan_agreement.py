@@ -77,7 +77,7 @@ def check(test, disc, cmdline, version, lang, drive, run):
     # maybe by its short name, which no plan for --at can know.
     if not disc.root.isascii() or isinstance(lang, dict):
         return
-    at = drive.upper() + ':\\' if drive else disc.win()
+    at = disc.on_drive(drive) if drive else disc.win()
     engine = 'current' if 'Skipping Engine update.\n' in run.log else 'outdated'
     planned = plan(disc, cmdline, SYSTEMS[version], language_code(lang), at, engine)
     where = f'{disc.root} {cmdline!r} {version} {lang}: plan {planned} run {run}'
