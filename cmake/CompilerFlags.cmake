@@ -48,6 +48,23 @@ function(setup_product_flags target)
     if(WIN32)
         # MinGW keeps the frame pointer by default; Windows needs none.
         target_compile_options(${target} PRIVATE -fomit-frame-pointer)
+        # Allocations fail with a null result here, never with an exception
+        # (runtime/Heap.cpp), and callers test for it. Without -fcheck-new GCC
+        # takes a plain operator new to never return null: it drops the
+        # caller's test and runs the constructor on the null pointer. The
+        # link-time optimisation goes by the link's flags, so every program
+        # that links this code takes the flag to its link as well.
+        target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fcheck-new>)
+        target_link_options(${target} PUBLIC -fcheck-new)
+        # The x86 build runs on every processor of the Windows versions it
+        # serves, down to Windows 95's 386: the toolchain's default
+        # (pentiumpro) uses cmov, at which a 486 or a Pentium stops with an
+        # illegal instruction. The 386's code is as large as the 486's. The
+        # options travel with the intermediate code into the link-time
+        # optimisation.
+        if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+            target_compile_options(${target} PRIVATE -march=i386 -mtune=generic)
+        endif()
         if(SETUP_LTO)
             set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
         endif()
@@ -80,7 +97,8 @@ endfunction()
 # Setup.exe and the benchmark's null launcher link without the C runtime and
 # its start-up objects: runtime/ gives the entry point, the heap and the few
 # memory functions, the system's own DLLs the rest. libgcc stays for the stack
-# probe and the 64-bit division helpers of the 32-bit build.
+# probe and the 64-bit division helpers of the 32-bit build (runtime/ hands
+# them to the linker as objects).
 function(setup_no_runtime_link target)
     target_link_options(${target} PRIVATE -nostdlib -nostartfiles)
     target_link_libraries(${target} PRIVATE setup_runtime setup_pure

@@ -6,18 +6,20 @@
 // How LocateModuleFolder could name the folder.
 enum ModuleFolderName
 {
-    FOLDER_AS_IS,       // as GetModuleFileNameA gives it
-    FOLDER_SHORT_NAME,  // by its short name: the long one has characters outside the ANSI code page
-    FOLDER_UNNAMEABLE,  // neither name can be written in the ANSI code page
+    FOLDER_AS_IS,       // whole, as the ANSI code page writes it
+    FOLDER_SHORT_NAME,  // by its short name: the long one has characters outside the ANSI code page, or passes 259 bytes there
+    FOLDER_UNNAMEABLE,  // neither name can be written whole in the ANSI code page
 };
 
 // Fills szFolder (MAX_PATH bytes) with the folder of the launcher's own file,
 // as PathRemoveFileSpecA leaves it. GetModuleFileNameA writes a character
-// that the ANSI code page lacks as a default character ("C:\acc\?\disc"), a
-// folder that does not exist; then the folder's short name is used when it
-// converts without loss. With FOLDER_UNNAMEABLE szFolder holds the ANSI name
-// with its default characters, for the log. Windows 95, 98 and Me name
-// everything in the ANSI code page: there the result is always FOLDER_AS_IS.
+// that the ANSI code page lacks as a default character ("C:\acc\?\disc"),
+// and cuts a name longer than 259 bytes there (a Japanese path of 170
+// characters): folders that do not exist. Then the folder's short name is
+// used when it converts without loss and fits. With FOLDER_UNNAMEABLE
+// szFolder holds the ANSI name with its default characters, or the cut name,
+// for the log. Windows 95, 98 and Me name everything in the ANSI code page:
+// there a cut name is FOLDER_UNNAMEABLE, any other FOLDER_AS_IS.
 ModuleFolderName LocateModuleFolder(char* szFolder);
 
 // Test seam: replaces GetShortPathNameW (looked up at run time) and returns

@@ -12,13 +12,26 @@ bool IsAtOrBelowSpace(char ch) { return static_cast<unsigned char>(ch) <= ' '; }
 
 const char* SkipProgramName(const char* szCommandLine)
 {
-    const char* pch     = szCommandLine;
-    bool        bQuoted = false;
-    while (!IsAtOrBelowSpace(*pch) || (*pch != '\0' && bQuoted))
+    const char* pch = szCommandLine;
+    if (*pch == '"')
     {
-        if (*pch == '"')
-            bQuoted = !bQuoted;
+        // A quoted name ends at its closing quote, whatever follows it:
+        // administrators' scripts write "D:\Setup.exe"/s, and CreateProcess
+        // runs that as Setup.exe with /s after it. A quote that never closes
+        // takes the rest of the line.
         ++pch;
+        while (*pch != '\0' && *pch != '"')
+            ++pch;
+        if (*pch == '"')
+            ++pch;
+    }
+    else
+    {
+        // An unquoted name runs to the first blank, a quote inside it or
+        // not: D:\"My Disc"\Setup.exe /s leaves Disc"\Setup.exe /s, as the
+        // Visual C++ start-up leaves it.
+        while (!IsAtOrBelowSpace(*pch))
+            ++pch;
     }
     while (*pch != '\0' && IsAtOrBelowSpace(*pch))
         ++pch;

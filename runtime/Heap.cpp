@@ -25,6 +25,9 @@ void free(void* pBlock)
         HeapFree(GetProcessHeap(), 0, pBlock);
 }
 
+// Null when the heap has no room, as malloc. The product code is compiled
+// with -fcheck-new, so that a new-expression then gives null without running
+// the constructor, and the caller's test for null stays.
 void* operator new(size_t cbSize) { return malloc(cbSize); }
 void* operator new[](size_t cbSize) { return malloc(cbSize); }
 void  operator delete(void* pBlock) noexcept { free(pBlock); }

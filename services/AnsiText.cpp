@@ -9,6 +9,6 @@ AnsiConversion ConvertToAnsi(const wchar_t* wszText, char* szText, int cbText)
     if (cbConverted == 0 && GetLastError() == ERROR_INVALID_FLAGS)
         cbConverted = WideCharToMultiByte(CP_ACP, 0, wszText, -1, szText, cbText, nullptr, &bDefaultUsed);
     if (cbConverted == 0)
-        return ANSI_FAILED;
+        return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? ANSI_TOO_LONG : ANSI_FAILED;
     return bDefaultUsed ? ANSI_LOSSY : ANSI_EXACT;
 }

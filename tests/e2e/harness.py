@@ -247,11 +247,14 @@ class Run:
 
 class Disc:
     """A disc folder with the real Setup.exe at its root; `folder` names the
-    disc's own folder (inside the scenario's), for folder names in other scripts."""
+    disc's own folder (inside the scenario's, levels split by "/"), for folder
+    names in other scripts and lengths."""
 
     def __init__(self, name, launcher_name='Setup.exe', folder=''):
         shutil.rmtree(os.path.join(WORK, name), ignore_errors=True)
-        self.root = os.path.join(WORK, name, folder) if folder else os.path.join(WORK, name)
+        self.base = os.path.join(WORK, name)
+        self.inner = folder
+        self.root = os.path.join(self.base, *folder.split('/')) if folder else self.base
         os.makedirs(self.root)
         self.launcher = os.path.join(self.root, launcher_name)
         shutil.copy(SETUP_EXE, self.launcher)
@@ -264,6 +267,12 @@ class Disc:
 
     def win(self, relative=''):
         return winpath(self.path(relative)) if relative else winpath(self.root)
+
+    def on_drive(self, drive, relative=''):
+        """The Windows path of the disc (or of `relative` in it) when `drive`
+        names the scenario's folder (run_setup's drive)."""
+        parts = [p for p in self.inner.split('/') + relative.replace('\\', '/').split('/') if p]
+        return drive.upper() + ':\\' + '\\'.join(parts)
 
     def folder(self, relative):
         os.makedirs(self.path(relative), exist_ok=True)
@@ -312,12 +321,16 @@ if os.environ.get('DISCPLAN'):
 
 
 def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, env=None,
-              settle=True, timeout=120, wait_for_end=True):
+              settle=True, timeout=120, wait_for_end=True, command_line=None):
     """Runs the disc's Setup.exe and collects the outcome.
 
-    drive: a letter to map to the disc root; Setup.exe is then run as <drive>:\\Setup.exe.
+    drive: a letter to map to the scenario's folder (the disc root unless the
+    disc has a folder of its own); Setup.exe is then run as <drive>:\\...\\Setup.exe.
     settle: wait until every program that the run started has recorded its start
     (and, with wait_for_end, its end) before reading the records.
+    command_line: the process's whole command line, "{exe}" standing for the
+    launcher's path, started as written by synctool's CreateProcess; cmdline
+    then names what WinMain should receive of it.
     """
     set_windows_version(version)
     for stale in (LOG_FILE, disc.record_file):
@@ -329,11 +342,14 @@ def run_setup(disc, cmdline='', version=None, lang='en_US.UTF-8', drive=None, en
         link = os.path.join(PREFIX, 'dosdevices', drive.lower() + ':')
         if os.path.lexists(link):
             os.remove(link)
-        os.symlink(disc.root, link)
-        exe = drive.upper() + ':\\' + os.path.basename(disc.launcher)
+        os.symlink(disc.base, link)
+        exe = disc.on_drive(drive, os.path.basename(disc.launcher))
     run_env = {'RECORD_FILE': winpath(disc.record_file)}
     run_env.update(env or {})
-    args = [exe] + ([cmdline] if cmdline else [])
+    if command_line:
+        args = [winpath(SYNCTOOL_EXE), 'run', command_line.format(exe=exe)]
+    else:
+        args = [exe] + ([cmdline] if cmdline else [])
     started_at = time.monotonic()
     try:
         # Setup.exe receives the command line as Wine rebuilds it from argv:

@@ -89,7 +89,7 @@ def check(test, disc, cmdline, version, lang, drive, run):
             run.log[1] == 'A duplicate is already running. Exiting...\n':
         return
     from harness import ansi_code_page
-    at = drive.upper() + ':\\' if drive else disc.win()
+    at = disc.on_drive(drive) if drive else disc.win()
     engine = 'current' if 'Skipping Engine update.\n' in run.log else 'outdated'
     planned = plan(disc, cmdline, SYSTEMS[version], language_code(lang), ansi_code_page(lang), at, engine)
     where = f'{disc.root} {cmdline!r} {version} {lang}: plan {planned} run {run}'

@@ -4,7 +4,7 @@ import unittest
 
 import shutil
 
-from harness import SetupTestCase, read_log, run_setup, start_waiting_setup, wine, winpath
+from harness import SetupTestCase, ansi_encoding, read_log, run_setup, start_waiting_setup, wine, winpath
 from privilege_tools import tool
 
 LOG_START = 'Entering Setup launcher\n\n'
@@ -44,6 +44,17 @@ class CommandLineModeTest(SetupTestCase):
                 self.assertEqual(0, run.exit_code)
                 params = f'/s /f1"{disc.win()}\\Dusmara"' if cmdline.lower().startswith('/s') else ''
                 self.assertLaunched(run, disc.win(program), params)
+
+    def test_a_switch_glued_to_the_quoted_program_name(self):
+        # Administrators' scripts start "D:\disc\Setup.exe"/s: the name ends
+        # at its closing quote, and the silent installation runs.
+        disc = self.disc()
+        disc.program('Dusmara/setup.exe')
+        run = run_setup(disc, '/s', command_line='"{exe}"/s')
+        self.assertEqual(0, run.exit_code)
+        params = f'/s /f1"{disc.win()}\\Dusmara"'
+        self.assertLaunched(run, disc.win('Dusmara/setup.exe'), params)
+        self.assertEqual([LOG_START, NO_UPDATE, launching('.\\Dusmara\\setup.exe', params)], run.log)
 
     def test_slash_without_a_keyword_starts_nothing(self):
         disc = self.product_disc()
@@ -285,46 +296,74 @@ class DiscFolderNameTest(SetupTestCase):
                 self.assertEqual([LOG_START, NO_UPDATE, 'Last\n', launching('.\\Dusmara\\setup.exe')], run.log)
                 self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
 
+    # Folders the ANSI code page cannot name: a Cyrillic one on an English
+    # system, and on a Japanese one four levels of 40 characters on drive D:
+    # (176 characters to the launcher, 336 bytes in code page 932, where the
+    # ANSI functions take 259), once more one byte further on. Wine cuts the
+    # first ANSI name inside a double-byte character and reports the buffer
+    # filled, the second before one and reports it whole (259 bytes).
+    JAPANESE = '/'.join(('ディスク' + level) * 8 for level in '一二三四')
+    UNNAMED = (('Ж', 'en_US.UTF-8', None), (JAPANESE, 'ja_JP.UTF-8', 'd'), ('x' + JAPANESE, 'ja_JP.UTF-8', 'd'))
+
+    @staticmethod
+    def logged_name(disc, lang, drive):
+        """The folder as the launcher logs one it cannot use: its ANSI name,
+        "?" for a character the code page lacks; a name past 259 bytes there
+        as far as it was written (the launcher's own name included), up to
+        the last whole character."""
+        path = disc.on_drive(drive, 'Setup.exe') if drive else disc.win('Setup.exe')
+        encoding = ansi_encoding(lang)
+        if len(path.encode(encoding, errors='replace')) <= 259:
+            return path.rsplit('\\', 1)[0].encode(encoding, errors='replace').decode(encoding)
+        while len(path.encode(encoding)) > 259:
+            path = path[:-1]
+        return path
+
     def test_other_names_through_the_short_name(self):
-        disc = self.disc(folder='Ж')
-        disc.program('Dusmara/setup.exe')
-        disc.program('TechSupt/IKernelUpdate/Setup.exe')
-        disc.ini({'Silent': {'CmdlineParam': '/f1"%s\\setup.iss"'}})
-        # The stand-ins name their own file as Wine does, through the long name.
-        started = disc.win('Dusmara/setup.exe').replace('Ж', '?')
-        for cmdline in ('/s', ''):
-            with self.subTest(cmdline=cmdline):
-                run = run_setup(disc, cmdline)
-                self.assertEqual(0, run.exit_code)
-                self.assertTrue(run.log[1].startswith(self.SHORT_NAME), run)
-                short = run.log[1][len(self.SHORT_NAME):-1]
-                self.assertTrue(short.isascii() and '~' in short and short != disc.win(), short)
-                self.assertEqual(len(disc.win().split('\\')), len(short.split('\\')), short)
-                # Setup.ini, the engine update and the product path all come from the short folder.
-                self.assertIn(f'LaunchCmdline::Launching {short}\\techsupt\\IKernelUpdate\\Setup.exe -s\n', run.log)
-                params = f'/f1"{short}\\Dusmara\\setup.iss"' if cmdline else ''
-                self.assertEqual(launching('.\\Dusmara\\setup.exe', params), run.log[-1])
-                product = [r for r in run.started if r.path.lower() == started.lower()]
-                self.assertEqual(1, len(product), run)
-                self.assertEqual(params, product[0].params)
-                self.assertEqual(short.lower(), product[0].cwd.lower())
+        for folder, lang, drive in self.UNNAMED:
+            disc = self.disc(folder=folder)
+            disc.program('Dusmara/setup.exe')
+            disc.program('TechSupt/IKernelUpdate/Setup.exe')
+            disc.ini({'Silent': {'CmdlineParam': '/f1"%s\\setup.iss"'}})
+            long_name = disc.on_drive(drive) if drive else disc.win()
+            for cmdline in ('/s', ''):
+                with self.subTest(folder=folder[:2], cmdline=cmdline):
+                    run = run_setup(disc, cmdline, lang=lang, drive=drive)
+                    self.assertEqual(0, run.exit_code)
+                    self.assertTrue(run.log[1].startswith(self.SHORT_NAME), run)
+                    short = run.log[1][len(self.SHORT_NAME):-1]
+                    self.assertTrue(short.isascii() and '~' in short and short != long_name, short)
+                    self.assertEqual(len(long_name.split('\\')), len(short.split('\\')), short)
+                    # Setup.ini, the engine update and the product path all come from the short folder.
+                    self.assertIn(f'LaunchCmdline::Launching {short}\\techsupt\\IKernelUpdate\\Setup.exe -s\n', run.log)
+                    params = f'/f1"{short}\\Dusmara\\setup.iss"' if cmdline else ''
+                    self.assertEqual(launching('.\\Dusmara\\setup.exe', params), run.log[-1])
+                    # The update first, waited for, then the product's setup
+                    # program. The stand-ins name their own file as Wine does,
+                    # through the long name, which code page 932 cuts here.
+                    self.assertEqual(2, len(run.started), run)
+                    product = run.started[1]
+                    if not drive:
+                        self.assertEqual(disc.win('Dusmara/setup.exe').replace('Ж', '?').lower(), product.path.lower())
+                    self.assertEqual(params, product.params)
+                    self.assertEqual(short.lower(), product.cwd.lower())
 
     def test_no_short_name_starts_nothing_and_says_so(self):
         # 8.3 names switched off: GetShortPathNameW gives the long name back,
         # or fails.
-        for mode in ('long', 'fail'):
-            with self.subTest(mode=mode):
-                disc = self.disc(folder='Ж')
-                shutil.copy(tool('SetupNoShortNames.exe'), disc.launcher)
-                disc.program('Dusmara/setup.exe')
+        for folder, lang, drive in self.UNNAMED:
+            disc = self.disc(folder=folder)
+            shutil.copy(tool('SetupNoShortNames.exe'), disc.launcher)
+            disc.program('Dusmara/setup.exe')
+            refusal = f'Folder {self.logged_name(disc, lang, drive)} cannot be named in the system code page, ' \
+                      'nothing launched\n'
+            for mode in ('long', 'fail'):
                 for cmdline in ('/s', ''):
-                    run = run_setup(disc, cmdline, env={'SHORT_NAME_MODE': mode})
-                    self.assertEqual(3, run.exit_code, run)
-                    folder = disc.win().replace('Ж', '?')
-                    self.assertEqual([LOG_START, f'Folder {folder} cannot be named in the system code page, '
-                                      'nothing launched\n'], run.log)
-                    self.assertNothingLaunched(run)
-
+                    with self.subTest(folder=folder[:2], mode=mode, cmdline=cmdline):
+                        run = run_setup(disc, cmdline, lang=lang, drive=drive, env={'SHORT_NAME_MODE': mode})
+                        self.assertEqual(3, run.exit_code, run)
+                        self.assertEqual([LOG_START, refusal], run.log)
+                        self.assertNothingLaunched(run)
 
 class InternationalDiscTest(SetupTestCase):
     """Setup.ini and names in the code pages of other systems. The launcher

@@ -69,19 +69,26 @@ TEST(SkipProgramName, LeavesWhatTheRuntimeHandedToWinMain)
         const char* szLine;
         const char* szExpected;
     } cases[] = {
+        {"", ""},
         {"Setup.exe", ""},
+        {"\"D:\\My Disc\\Setup.exe\"", ""},
         {"Setup.exe /s", "/s"},
         {"Setup.exe \t  /s  x ", "/s  x "},
-        {"\"D:\\My Disc\\Setup.exe\" /lang=deu", "/lang=deu"},
-        // Quotes may start anywhere in the name and keep spaces inside it; a
-        // closing quote does not end it.
-        {"\"D:\\My Disc\\Setup.exe\"/s", ""},
-        {"D:\\My\" \"Disc\\Setup.exe webrelease", "webrelease"},
-        {"\"D:\\unterminated /s", ""},
-        {"", ""},
         {"   /s", "/s"},
-        // Bytes from 0x80 up are part of an unquoted name, not blanks: the
-        // rest of the path is never searched for keywords.
+        // A quoted name ends at its closing quote, a switch glued to it or not.
+        {"\"D:\\My Disc\\Setup.exe\" /lang=deu", "/lang=deu"},
+        {"\"D:\\My Disc\\Setup.exe\"/s", "/s"},
+        {"\"D:\\My Disc\\Setup.exe\"\t/s", "/s"},
+        {"\"D:\\Setup.exe\"x\" /s", "x\" /s"},
+        {"\"\" /s", "/s"},
+        {"\"D:\\unterminated /s", ""},
+        // An unquoted name runs to the first blank: a glued switch is part
+        // of it, and quotes inside it do not keep its blanks.
+        {"D:\\Disc\\Setup.exe/s", ""},
+        {"D:\\My\" \"Disc\\Setup.exe webrelease", "\"Disc\\Setup.exe webrelease"},
+        {"D:\\\"My Disc\"\\Setup.exe /s", "Disc\"\\Setup.exe /s"},
+        // Bytes from 0x80 up are part of the name, not blanks: the rest of
+        // the path is never searched for keywords.
         {"D:\\\xdc" "bung\\webrelease\\Setup.exe /s", "/s"},
         {"\"D:\\\xdc" "bung\\Setup.exe\" /s", "/s"},
         {"Setup.exe \xa0/s", "\xa0/s"},

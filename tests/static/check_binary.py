@@ -18,6 +18,12 @@
       The README's recipe for a crash address (llvm-addr2line, its names
       demangled by the target's c++filt) names each function and a source
       line for an address inside it, taken from the symbol file's own table.
+  check_binary.py processor <objdump> <Setup.exe>
+      The x86 file holds no instruction that a 386 (with its 387) lacks:
+      none of the 486 (bswap, cmpxchg, xadd), the Pentium (cpuid, rdtsc,
+      cmpxchg8b), the Pentium Pro (cmov, fcomi, multi-byte nop) or later
+      (pause, fences, popcnt), and no MMX or SSE register. The whole linked
+      file counts, libgcc's helpers included.
   check_binary.py manifest <Setup.exe>
       The application manifest asks for administrator rights and nothing
       else: no supportedOS, no DPI or heap settings, no dependencies; no
@@ -121,6 +127,64 @@ def check_symbols(prefix, path, functions):
     return 1 if faults else 0
 
 
+# Instructions by the mnemonic objdump prints (AT&T syntax; an operand size
+# suffix b, w, l or q may follow) that came after the 386 and its 387, the
+# least processor of Windows 95. ud2 is not among them: it is there to trap,
+# and any processor traps on it.
+LATER_INSTRUCTIONS = {
+    # 486
+    'bswap', 'cmpxchg', 'xadd', 'invd', 'wbinvd', 'invlpg',
+    # Pentium and Pentium MMX
+    'cpuid', 'rdtsc', 'rdmsr', 'wrmsr', 'rdpmc', 'rsm', 'cmpxchg8b', 'emms',
+    # Pentium Pro and later
+    'fcomi', 'fcomip', 'fucomi', 'fucomip', 'nopw', 'nopl', 'sysenter', 'sysexit', 'syscall', 'sysret',
+    'pause', 'lfence', 'mfence', 'sfence', 'clflush', 'movnti', 'fxsave', 'fxrstor', 'ldmxcsr', 'stmxcsr',
+    'fisttp', 'popcnt', 'lzcnt', 'tzcnt', 'movbe', 'crc32', 'rdrand', 'rdseed', 'rdtscp', 'femms', 'endbr32',
+}
+LATER_PREFIXES = ('cmov', 'fcmov', 'prefetch')
+INSTRUCTION_PREFIXES = {'lock', 'rep', 'repz', 'repnz', 'repe', 'repne', 'data16', 'addr16', 'addr32', 'notrack',
+                        'bnd', 'cs', 'ds', 'es', 'fs', 'gs', 'ss'}
+MEDIA_REGISTER = re.compile(r'%(?:mm[0-7]|[xyz]mm\d+)\b')
+
+
+def later_instruction(text):
+    """Why the disassembled instruction `text` needs more than a 386, or None."""
+    words = text.split()
+    while words and words[0] in INSTRUCTION_PREFIXES:
+        words = words[1:]
+    if not words:
+        return None
+    mnemonic = words[0]
+    stems = {mnemonic} | ({mnemonic[:-1]} if mnemonic[-1:] in 'bwlq' else set())
+    if stems & LATER_INSTRUCTIONS or mnemonic.startswith(LATER_PREFIXES):
+        return mnemonic
+    if MEDIA_REGISTER.search(text):
+        return 'MMX or SSE register'
+    return None
+
+
+def check_processor(tool, path):
+    listing = subprocess.run([tool, '-d', '--no-show-raw-insn', path], check=True, stdout=subprocess.PIPE,
+                             text=True).stdout
+    found, function, count = [], '?', 0
+    for line in listing.splitlines():
+        label = re.match(r'^[0-9a-f]+ <(.*)>:$', line)
+        if label:
+            function = label.group(1)
+            continue
+        fields = line.split('\t')
+        if len(fields) < 2 or not re.match(r'^\s*[0-9a-f]+:$', fields[0]):
+            continue
+        count += 1
+        why = later_instruction(fields[1])
+        if why:
+            found.append(f'{fields[0].strip().rstrip(":")} in {function}: {fields[1].strip()} ({why})')
+    print(f'{path}: {count} instructions, {len(found)} that a 386 lacks')
+    for line in found[:40]:
+        print(f'FAIL: {line}')
+    return 1 if found or count == 0 else 0
+
+
 def resource(path, type_id, name_id):
     """The data of the first language of resource type_id/name_id, or None."""
     with open(path, 'rb') as f:
@@ -207,6 +271,10 @@ def main(argv):
         return check_tsaware(argv[2], argv[3])
     if argv[1] == 'symbols':
         return check_symbols(argv[2], argv[3], argv[4:])
+
+
+    if argv[1] == 'processor':
+        return check_processor(argv[2], argv[3])
     if argv[1] == 'manifest':
         return check_manifest(argv[2])
     print(__doc__)

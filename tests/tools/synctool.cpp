@@ -3,6 +3,8 @@
 //   synctool lock <name> <marker> <ms>       lock the named CMutex (INFINITE), create
 //                                            the marker file, hold ms, unlock
 //   synctool log <log path> <count> <tag>    write count lines through WriteLog
+//   synctool run <command line>              start the program with exactly this command
+//                                            line (CreateProcess), wait, exit with its code
 // A "<marker>.ready" file is created once the object is held (event, lock).
 #include <stdio.h>
 #include <stdlib.h>
@@ -50,6 +52,26 @@ int main(int argc, char** argv)
             WriteLog("%s line %d of %d: the quick brown fox jumps over the lazy dog\n", argv[4], i, nCount);
         return 0;
     }
-    fprintf(stderr, "usage: synctool event|lock|log ...\n");
+    if (argc == 3 && strcmp(argv[1], "run") == 0)
+    {
+        // Wine builds a program's command line from Unix arguments, quoting
+        // as it sees fit: a line such as "D:\Setup.exe"/s needs CreateProcess.
+        STARTUPINFOA si;
+        ZeroMemory(&si, sizeof(si));
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi;
+        if (!CreateProcessA(nullptr, argv[2], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        {
+            fprintf(stderr, "cannot start %s: error %lu\n", argv[2], GetLastError());
+            return 255;
+        }
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        DWORD dwExitCode = 255;
+        GetExitCodeProcess(pi.hProcess, &dwExitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return static_cast<int>(dwExitCode);
+    }
+    fprintf(stderr, "usage: synctool event|lock|log|run ...\n");
     return 2;
 }
