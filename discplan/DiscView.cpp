@@ -1,6 +1,7 @@
 #include "discplan/DiscView.h"
 
 #include "discplan/CodePage.h"
+#include "launcher/ProductTable.h"
 
 namespace {
 
@@ -51,7 +52,11 @@ CDiscView::CDiscView(const CDiscSource& source, const CCodePage& codePage, const
                      const std::string& launcher)
     : m_source(source), m_codePage(codePage), m_atText(FullPathText(at, "C:\\")), m_launcher(launcher)
 {
+    // The launcher names its folder through the Unicode name, converted into
+    // a buffer of 260 bytes: a folder the code page cannot write, or one
+    // whose bytes do not fit, goes by its short name.
     m_bAtWritable = codePage.Encode(m_atText, &m_at);
+    m_bAtFits     = m_at.size() < PATH_SIZE;
 }
 
 std::string CDiscView::FullPathText(const std::string& path, const std::string& current)

@@ -24,9 +24,12 @@ public:
 
     // The launcher's folder as the launcher writes it, in the code page.
     const std::string& At() const { return m_at; }
-    // 0 when the code page cannot write the folder's name: the launcher then
-    // works from the folder's short name, which no plan can know.
-    int AtWritable() const { return m_bAtWritable; }
+    // 0 when the code page cannot write the folder's name, or its bytes in
+    // the code page pass 259: the launcher then works from the folder's
+    // short name, which no plan can know.
+    int AtWritable() const { return m_bAtWritable && m_bAtFits; }
+    // 0 when the code page can write the folder's name but not in 259 bytes.
+    int AtFits() const { return m_bAtFits; }
     // The folder's name as given (UTF-8).
     const std::string& AtText() const { return m_atText; }
 
@@ -59,6 +62,7 @@ private:
     std::string        m_atText;
     std::string        m_at;
     int                m_bAtWritable = 1;
+    int                m_bAtFits     = 1;
     std::string        m_launcher;
     // Each folder listed once per view.
     mutable std::map<std::vector<std::string>, std::vector<DiscEntry>> m_listed;

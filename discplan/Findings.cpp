@@ -189,11 +189,16 @@ std::vector<Finding> CheckDisc(const CDiscSource& source, const PlanInput& input
         return findings;
     const CDiscView view(source, *pCodePage, input.at, input.launcher);
     g_pView = &view;
-    if (!view.AtWritable())
+    const std::string shortName = ": Setup.exe works from the folder's short name, which this plan cannot know "
+                                  "(where the volume has none, it starts nothing and exits with 3)";
+    if (!view.AtFits())
+        Add(findings, "warning", "name-not-in-codepage",
+            "the disc's folder " + view.AtText() + " takes " + std::to_string(view.At().size()) + " bytes in code page " +
+                std::to_string(pCodePage->Number()) + ", more than the 259 Setup.exe's buffer holds" + shortName);
+    else if (!view.AtWritable())
         Add(findings, "warning", "name-not-in-codepage",
             "code page " + std::to_string(pCodePage->Number()) + " cannot write the disc's folder " + view.AtText() +
-                ": Setup.exe works from the folder's short name, which this plan cannot know (where the volume "
-                "has none, it starts nothing and exits with 3)");
+                shortName);
     CheckSetupIni(view, findings);
 
     // The product folder and its setup programs.
