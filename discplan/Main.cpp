@@ -19,13 +19,6 @@ const char* const USAGE =
     "                [--user admin|standard] [--engine current|outdated] [--at WINDOWS_FOLDER]\n"
     "                [--launcher NAME] [--json] [--strict]\n";
 
-// The command lines that select differently.
-const char* const DEFAULT_CMDLINES[] = {"", "/s", "/webrelease", "/dusmara", "/dm5", "/x"};
-
-// One system per class the launcher tells apart (win7 and win10 are vista's class).
-const char* const DEFAULT_SYSTEMS[] = {"win95", "win98", "win98se", "winme", "nt4", "win2000", "winxp", "winxp64",
-                                       "vista"};
-
 int Refuse(const std::string& message, bool bUsage = false)
 {
     Write("discplan: " + message + "\n" + (bUsage ? USAGE : ""), true);
@@ -145,7 +138,7 @@ int main(int argc, char** argv)
         }
     }
     if (systems.empty())
-        systems.assign(std::begin(DEFAULT_SYSTEMS), std::end(DEFAULT_SYSTEMS));
+        systems = DefaultSystems();
     else
     {
         // In the order of the systems, for "win2000 and later".
@@ -165,7 +158,7 @@ int main(int argc, char** argv)
     if (langs.empty())
         langs = options.nCodePage != 0 ? std::vector<std::string>{"enu"} : KnownLanguages();
     if (!bCmdlineGiven)
-        cmdlines.assign(std::begin(DEFAULT_CMDLINES), std::end(DEFAULT_CMDLINES));
+        cmdlines = DefaultCmdlines();
     // A C library without a code page's converter plans no system of it.
     for (const std::string& lang : langs)
     {
