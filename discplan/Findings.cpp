@@ -2,8 +2,10 @@
 
 #include "discplan/CodePage.h"
 #include "discplan/DiscView.h"
+#include "discplan/EngineFindings.h"
 #include "discplan/IniFile.h"
-#include "launcher/MaintenanceChoice.h"
+#include "discplan/MistakeHints.h"
+#include "launcher/ParamTemplate.h"
 #include "launcher/ProductTable.h"
 
 namespace {
@@ -130,6 +132,44 @@ void CheckSetupIni(const CDiscView& view, std::vector<Finding>& findings)
                                  : ", where " + misread));
 }
 
+const std::string REFUSED_START = "CmdlineParam ";
+const std::string REFUSED_END   = " refused, default used\n";
+
+// The template the launcher logged as refused, and the part of it that it refuses.
+std::string RefusedTemplate(const std::string& templ)
+{
+    const std::string part = RefusedConversion(templ);
+    std::string       why;
+    if (part == "%")
+        why = "its lone % at the end (%% gives a percent sign)";
+    else if (part == "%s")
+        why = "its third %s (the launcher hands over two texts: the product path, then the language code)";
+    else if (!part.empty())
+        why = Quoted(part) + " (only %s, at most twice, and %% are taken)";
+    else
+        why = "a conversion other than %s and %%";
+    return "Setup.ini's CmdlineParam " + Quoted(templ) + " is refused for " + why + "; the default " +
+           Quoted(DEFAULT_PARAM_TEMPLATE) + " is used";
+}
+
+// Why a run without a command line starts nothing, in words that hold for
+// every language.
+std::string DoubleClickReason(const RunFacts& facts, const Plan& plan, const std::string& missing)
+{
+    std::string why = "without a command line (a double-click, the disc's autorun) Setup.exe starts nothing";
+    if (!missing.empty())
+        return why + ": it tries " + missing + ", which is not on the disc";
+    if (facts.bLauncherItself)
+        return why + ": there is no product folder, and the last resort never starts Setup.exe itself";
+    if (facts.bSetupMissing)
+        return why + ": there is no setup program for the language";
+    if (!plan.bSetupFound)
+        return why + ": its last resort is a plain " + plan.productFolder +
+               "setup.exe, which is not on the disc; a setup program in a language folder starts only with "
+               "/dusmara or /dm5";
+    return why;
+}
+
 } // namespace
 
 void AddRunFindings(const RunFacts& facts, Plan& plan)
@@ -144,9 +184,11 @@ void AddRunFindings(const RunFacts& facts, Plan& plan)
                 " has a path longer than 259 characters and is not imported");
     for (const std::string& line : plan.log)
     {
-        if (line.compare(0, 13, "CmdlineParam ") == 0 && line.find(" refused,") != std::string::npos)
+        const size_t nStart = REFUSED_START.size(), nEnd = REFUSED_END.size();
+        if (line.size() > nStart + nEnd && line.compare(0, nStart, REFUSED_START) == 0 &&
+            line.compare(line.size() - nEnd, nEnd, REFUSED_END) == 0)
             Add(findings, "error", "cmdline-param-refused",
-                "Setup.ini's CmdlineParam is refused (only %s twice and %% are allowed); the default is used");
+                RefusedTemplate(line.substr(nStart, line.size() - nStart - nEnd)));
         else if (line == "Silent parameters too long, nothing launched\n")
             Add(findings, "error", "silent-params-too-long",
                 "the silent installation's parameters would be longer than 259 characters at " + facts.at +
@@ -155,29 +197,43 @@ void AddRunFindings(const RunFacts& facts, Plan& plan)
     if (facts.bHasSwitch && facts.bSilent && facts.bLauncherItself)
         Add(findings, "error", "silent-starts-itself",
             "no product folder: the silent installation starts Setup.exe itself, which then finds itself running");
-    // "/webrelease" asks for a program the disc may simply not offer.
-    const bool bWebRelease = facts.bHasSwitch && !facts.bSilent && facts.bWebRelease;
-    bool       bStarted    = false;
+    // "/webrelease" asks for a program the disc may simply not offer: the
+    // disc's own finding tells that once.
+    const bool  bWebRelease = facts.bHasSwitch && !facts.bSilent && facts.bWebRelease;
+    bool        bStarted    = false;
+    std::string missing;
     for (const PlannedStart& start : plan.starts)
     {
         bStarted = bStarted || start.found;
-        if (!start.found)
-            Add(findings, bWebRelease ? "warning" : "error", "program-missing",
+        if (!start.found && !bWebRelease)
+        {
+            Add(findings, "error", "program-missing",
                 "Setup.exe starts " + start.program + ", which is not on the disc");
+            missing = start.program;
+        }
     }
     if (plan.bHasEngineUpdate && !plan.engineUpdate.found)
         Add(findings, "error", "engine-update-missing",
             "the engine update is found at " + plan.engineProbe + " but run from " + plan.engineUpdate.program +
                 ", which is not on the disc");
-    if (bStarted)
+    if (bStarted || bWebRelease)
         return;
     if (facts.bHasSwitch && !facts.bKeyword)
+    {
         Add(findings, "info", "nothing-started", "a slash without a keyword: nothing is started");
-    else if (facts.bSetupMissing && plan.product.size() + plan.productFolder.size() > 0)
+        return;
+    }
+    const bool bNoSetup = facts.bSetupMissing && plan.product.size() + plan.productFolder.size() > 0;
+    if (bNoSetup)
         Add(findings, "error", "no-setup-for-language",
             "no setup program for language " + plan.languageCode + ": " + plan.productFolder +
                 " holds neither setup.exe nor " + plan.languageCode + "\\setup.exe nor enu\\setup.exe");
-    else
+    // A double-click, and the disc's autorun, start Setup.exe without a
+    // command line: nothing started there is the worst a disc can do, and
+    // the launcher says nothing about why.
+    if (!facts.bHasSwitch)
+        Add(findings, "error", "nothing-on-double-click", DoubleClickReason(facts, plan, missing));
+    else if (!bNoSetup)
         Add(findings, "warning", "nothing-started", "nothing is started");
 }
 
@@ -228,20 +284,13 @@ std::vector<Finding> CheckDisc(const CDiscSource& source, const PlanInput& input
                     " and none in enu: users of every other language get nothing");
     }
 
-    // Engine update programs the launcher never runs.
     FindEngineUpdate(location, ViewPathExists);
-    const std::string runRoot = ChooseEngineUpdateRoot(view.Exists(".\\AppInst\\setup.exe"));
-    for (const DiscEntry& entry : view.List(""))
-    {
-        std::string bytes;
-        if (!pCodePage->Encode(entry.name, &bytes) || !view.Exists(bytes + "\\IKernelUpdate\\Setup.exe"))
-            continue;
-        if (location.bEngineUpdateFound && SameName(entry.name, runRoot))
-            continue;
-        Add(findings, "warning", "engine-update-unused",
-            entry.name + "\\IKernelUpdate\\Setup.exe is never run: the launcher looks for the update in " +
-                WithoutDotPrefix(location.szEngineRoot) + " and runs it from " + runRoot);
-    }
+    CheckEngineUpdates(view, location, findings);
+    // "/webrelease" asks for a program the disc may simply not offer.
+    if (!view.Exists(".\\AppInst\\setup.exe"))
+        Add(findings, "info", "webrelease-missing",
+            "the disc has no AppInst\\setup.exe: /webrelease starts nothing (Setup.exe logs that it cannot find "
+            ".\\AppInst\\setup.exe)");
     g_pView = nullptr;
     // A name met on two ways is told once.
     std::vector<Finding> once;

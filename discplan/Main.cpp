@@ -11,20 +11,15 @@
 #include "discplan/FolderSource.h"
 #include "discplan/PlanOutput.h"
 #include "discplan/Systems.h"
+#include "SourceVersion.h"
 
 namespace {
 
 const char* const USAGE =
     "usage: discplan DISC_FOLDER [--os NAME]... [--lang CODE]... [--codepage N] [--cmdline TEXT]...\n"
     "                [--user admin|standard] [--engine current|outdated] [--at WINDOWS_FOLDER]\n"
-    "                [--launcher NAME] [--json] [--strict]\n";
-
-// The command lines that select differently.
-const char* const DEFAULT_CMDLINES[] = {"", "/s", "/webrelease", "/dusmara", "/dm5", "/x"};
-
-// One system per class the launcher tells apart (win7 and win10 are vista's class).
-const char* const DEFAULT_SYSTEMS[] = {"win95", "win98", "win98se", "winme", "nt4", "win2000", "winxp", "winxp64",
-                                       "vista"};
+    "                [--launcher NAME] [--json] [--strict]\n"
+    "       discplan --version\n";
 
 int Refuse(const std::string& message, bool bUsage = false)
 {
@@ -55,6 +50,17 @@ bool IsWindowsFolder(const std::string& at)
 {
     const char chDrive = at.empty() ? '\0' : static_cast<char>(at[0] & ~0x20);
     return at.size() >= 3 && chDrive >= 'A' && chDrive <= 'Z' && at[1] == ':' && (at[2] == '\\' || at[2] == '/');
+}
+
+// The version of the launcher whose decisions this build plans, and what it
+// was built from.
+std::string VersionText()
+{
+    const std::string commit = SETUP_SOURCE_COMMIT;
+    if (commit.empty())
+        return "discplan " SETUP_VERSION_TEXT ", built from no git commit (a source archive?)\n";
+    return "discplan " SETUP_VERSION_TEXT ", commit " + commit +
+           (SETUP_SOURCE_CHANGED ? " with changes not committed" : "") + "\n";
 }
 
 } // namespace
@@ -103,6 +109,11 @@ int main(int argc, char** argv)
             bJson = true;
         else if (arg == "--strict")
             bStrict = true;
+        else if (arg == "--version")
+        {
+            Write(VersionText());
+            return 0;
+        }
         else if (arg == "--help" || arg == "-h")
         {
             Write(USAGE);
@@ -145,7 +156,7 @@ int main(int argc, char** argv)
         }
     }
     if (systems.empty())
-        systems.assign(std::begin(DEFAULT_SYSTEMS), std::end(DEFAULT_SYSTEMS));
+        systems = DefaultSystems();
     else
     {
         // In the order of the systems, for "win2000 and later".
@@ -165,7 +176,7 @@ int main(int argc, char** argv)
     if (langs.empty())
         langs = options.nCodePage != 0 ? std::vector<std::string>{"enu"} : KnownLanguages();
     if (!bCmdlineGiven)
-        cmdlines.assign(std::begin(DEFAULT_CMDLINES), std::end(DEFAULT_CMDLINES));
+        cmdlines = DefaultCmdlines();
     // A C library without a code page's converter plans no system of it.
     for (const std::string& lang : langs)
     {

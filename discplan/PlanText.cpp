@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <map>
 #include <set>
 
 #include "discplan/PlanOutput.h"
+#include "discplan/Systems.h"
 
 namespace {
 
@@ -63,15 +65,19 @@ std::string Join(const std::vector<std::string>& names)
     return text;
 }
 
-// "every language", "every language but deu, fra", or the list.
+// "every language", "every language but deu, fra", or the list. "every"
+// only where the whole default set was planned (bEvery): what was asked for
+// by name is named.
 std::string Describe(const std::vector<std::string>& chosen, const std::set<std::string>& members,
-                     const char* szEvery, bool bOrdered)
+                     const char* szEvery, bool bOrdered, bool bEvery)
 {
-    if (members.size() == chosen.size() && chosen.size() > 1)
-        return szEvery;
     std::vector<std::string> in, out;
     for (const std::string& name : chosen)
         (members.count(name) ? in : out).push_back(name);
+    if (!bEvery)
+        return Join(in);
+    if (members.size() == chosen.size())
+        return szEvery;
     // Systems in order: "win2000 and later but winxp".
     if (bOrdered)
     {
@@ -94,6 +100,38 @@ std::string Describe(const std::vector<std::string>& chosen, const std::set<std:
     if (!out.empty() && out.size() < in.size())
         return std::string(szEvery) + " but " + Join(out);
     return Join(in);
+}
+
+// 1 when chosen is the whole of all, in any order, and more than one.
+bool IsEvery(const std::vector<std::string>& chosen, const std::vector<std::string>& all)
+{
+    return chosen.size() > 1 && std::set<std::string>(chosen.begin(), chosen.end()) ==
+                                    std::set<std::string>(all.begin(), all.end());
+}
+
+// The rows of one outcome: per set of languages, the systems that share it,
+// as "winxp and later; every language".
+std::vector<std::string> Rows(const TextHeading& heading, const std::map<std::string, std::set<std::string>>& langsOf)
+{
+    std::map<std::set<std::string>, std::set<std::string>> bySystems;
+    std::vector<std::set<std::string>>                     langOrder;
+    for (const std::string& os : heading.systems)
+    {
+        auto found = langsOf.find(os);
+        if (found == langsOf.end())
+            continue;
+        if (!bySystems.count(found->second))
+            langOrder.push_back(found->second);
+        bySystems[found->second].insert(os);
+    }
+    std::vector<std::string> rows;
+    for (const auto& langSet : langOrder)
+        rows.push_back(Describe(heading.systems, bySystems[langSet], "every system", true,
+                                IsEvery(heading.systems, DefaultSystems())) +
+                       "; " +
+                       Describe(heading.langs, langSet, "every language", false,
+                                IsEvery(heading.langs, KnownLanguages())));
+    return rows;
 }
 
 std::string CmdlineName(const std::string& cmdline) { return cmdline.empty() ? "no command line" : "\"" + cmdline + "\""; }
@@ -123,6 +161,56 @@ std::string CodePages(const TextHeading& heading, const std::vector<Plan>& plans
     return text;
 }
 
+// Every finding once, each with the command lines, systems and languages
+// it holds for, merged as the plan's rows are.
+std::string FindingsText(const TextHeading& heading, const std::vector<Plan>& plans)
+{
+    typedef std::map<std::string, std::set<std::string>> LangsOfSystems;
+    std::vector<std::string>                                        order;
+    std::map<std::string, std::map<std::string, LangsOfSystems>>    where;
+    for (const Plan& plan : plans)
+    {
+        for (const Finding& finding : plan.findings)
+        {
+            const std::string line = finding.severity + " " + finding.code + ": " + finding.message;
+            if (!where.count(line))
+                order.push_back(line);
+            where[line][plan.input.cmdline][plan.input.os].insert(plan.input.lang);
+        }
+    }
+    std::vector<std::string> cmdlineNames;
+    for (const std::string& cmdline : heading.cmdlines)
+        cmdlineNames.push_back(CmdlineName(cmdline));
+    const bool  bEveryCmdline = IsEvery(heading.cmdlines, DefaultCmdlines());
+    std::string text;
+    for (const std::string& line : order)
+    {
+        text += "  " + line + "\n";
+        // The command lines whose runs it holds for alike share a line.
+        std::vector<std::string> done;
+        for (const std::string& cmdline : heading.cmdlines)
+        {
+            auto found = where[line].find(cmdline);
+            if (found == where[line].end() || std::find(done.begin(), done.end(), cmdline) != done.end())
+                continue;
+            std::set<std::string> alike;
+            for (const std::string& other : heading.cmdlines)
+            {
+                auto same = where[line].find(other);
+                if (same != where[line].end() && same->second == found->second)
+                {
+                    alike.insert(CmdlineName(other));
+                    done.push_back(other);
+                }
+            }
+            const std::string label = Describe(cmdlineNames, alike, "every command line", false, bEveryCmdline);
+            for (const std::string& row : Rows(heading, found->second))
+                text += "    " + label + ": " + row + "\n";
+        }
+    }
+    return text.empty() ? "  none\n" : text;
+}
+
 } // namespace
 
 std::string PlansText(const TextHeading& heading, const std::vector<Plan>& plans)
@@ -148,34 +236,10 @@ std::string PlansText(const TextHeading& heading, const std::vector<Plan>& plans
         }
         for (const std::string& outcome : order)
         {
-            std::map<std::set<std::string>, std::set<std::string>> bySystems;
-            std::vector<std::set<std::string>>                     langOrder;
-            for (const std::string& os : heading.systems)
-            {
-                auto found = groups[outcome].find(os);
-                if (found == groups[outcome].end())
-                    continue;
-                if (!bySystems.count(found->second))
-                    langOrder.push_back(found->second);
-                bySystems[found->second].insert(os);
-            }
-            for (const auto& langSet : langOrder)
-                out += "  " + Describe(heading.systems, bySystems[langSet], "every system", true) + "; " +
-                       Describe(heading.langs, langSet, "every language", false) + ":\n";
+            for (const std::string& row : Rows(heading, groups[outcome]))
+                out += "  " + row + ":\n";
             out += outcome;
         }
     }
-    // Every finding once.
-    std::set<std::string> printed;
-    std::string           text;
-    for (const Plan& plan : plans)
-    {
-        for (const Finding& finding : plan.findings)
-        {
-            const std::string line = finding.severity + " " + finding.code + ": " + finding.message;
-            if (printed.insert(line).second)
-                text += "  " + line + "\n";
-        }
-    }
-    return out + "\nFindings:\n" + (text.empty() ? "  none\n" : text);
+    return out + "\nFindings:\n" + FindingsText(heading, plans);
 }

@@ -62,6 +62,19 @@ const std::vector<std::string>& KnownSystems()
     return names;
 }
 
+const std::vector<std::string>& DefaultCmdlines()
+{
+    static const std::vector<std::string> cmdlines = {"", "/s", "/webrelease", "/dusmara", "/dm5", "/x"};
+    return cmdlines;
+}
+
+const std::vector<std::string>& DefaultSystems()
+{
+    static const std::vector<std::string> names = {"win95", "win98",   "win98se", "winme", "nt4",
+                                                   "win2000", "winxp", "winxp64", "vista"};
+    return names;
+}
+
 int OsCodeOfSystem(const std::string& name)
 {
     const SystemRecord* pRecord = FindSystem(name);

@@ -10,6 +10,7 @@ on and reports how many runs it compared.
 import collections
 import json
 import os
+import re
 import subprocess
 import sys
 import time
@@ -101,6 +102,7 @@ def check(test, disc, cmdline, version, lang, drive, run):
     test.assertFalse(planned['folder_short_name'], where)
     test.assertEqual(planned['exit_code'], run.exit_code, where)
     test.assertEqual(started_lines(planned['log']), started_lines(run.log), where)
+    check_findings(test, disc, cmdline, planned, run, where)
 
     # The stand-ins record where they ran and how they were shown. The
     # launcher itself (a silent installation without a product) records
@@ -124,6 +126,43 @@ def check(test, disc, cmdline, version, lang, drive, run):
             # Waited for: its end is recorded before the launcher's own.
             test.assertTrue(record.ended, where)
     agreed[lang if isinstance(lang, str) else ','.join(f'{k}={v}' for k, v in sorted(lang.items()))] += 1
+
+
+def update_programs(root):
+    """Every IKernelUpdate\\Setup.exe of the disc folder, at any depth, as
+    paths from its root in Windows's form."""
+    found = []
+    for folder, _, files in os.walk(root):
+        if os.path.basename(folder).lower() != 'ikernelupdate':
+            continue
+        found += [os.path.relpath(os.path.join(folder, name), root).replace('/', '\\')
+                  for name in files if name.lower() == 'setup.exe']
+    return found
+
+
+def check_findings(test, disc, cmdline, planned, run, where):
+    """What the plan says is wrong, held to what the run did. Without a
+    command line a run that starts nothing is an error of the disc, and only
+    such a run. A run that looked for the engine update and did not find it
+    never meets any IKernelUpdate\\Setup.exe of the disc: each is named as
+    never run; a run that started the update ran one and found the one it
+    looks for, and neither may be called unused."""
+    codes = [f['code'] for f in planned['findings']]
+    if cmdline == '':
+        test.assertEqual(planned['launch'] is None, 'nothing-on-double-click' in codes, where)
+    unused = [f['message'].lower() for f in planned['findings'] if f['code'] == 'engine-update-unused']
+    programs = update_programs(disc.root)
+    if any(line.startswith('IkernelUpdate not found in ') for line in run.log):
+        for program in programs:
+            test.assertTrue(any(m.startswith(program.lower() + ' is never run') for m in unused), (program, where))
+    updates = [line for line in run.log if line.startswith(LAUNCH_LINES[0]) and '\\IKernelUpdate\\Setup.exe -s' in line]
+    if updates:
+        probe = planned['engine_probe'].lower()
+        while probe.startswith('.\\'):
+            probe = probe[2:]
+        for program in programs:
+            if program.lower() == probe or updates[0].lower().endswith('\\' + program.lower() + ' -s\n'):
+                test.assertFalse(any(m.startswith(program.lower() + ' ') for m in unused), (program, where))
 
 
 # Setup.ini files that a disc may carry, each with the value asked for as
@@ -280,9 +319,14 @@ class FindingsTest(unittest.TestCase):
             result = subprocess.run([DISCPLAN, root] + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         return result.returncode, result.stdout.decode('utf-8'), result.stderr.decode('utf-8')
 
-    def codes(self, disc, *args):
+    def findings(self, disc, *args):
+        """The exit code and every (severity, code, message) of the plans."""
         code, out, _ = self.discplan(disc.root, '--json', *args)
-        return code, {(f['severity'], f['code']) for row in json.loads(out) for f in row['findings']}
+        return code, {(f['severity'], f['code'], f['message']) for row in json.loads(out) for f in row['findings']}
+
+    def codes(self, disc, *args):
+        code, found = self.findings(disc, *args)
+        return code, {(severity, name) for severity, name, _ in found}
 
     def test_a_disc_with_every_mistake(self):
         from harness import Disc
@@ -300,21 +344,114 @@ class FindingsTest(unittest.TestCase):
                               ('error', 'no-setup-for-language'), ('warning', 'engine-update-unused'),
                               ('error', 'driver-path-too-long'), ('error', 'silent-params-too-long'),
                               ('warning', 'non-ascii-name'), ('warning', 'nothing-started'),
-                              ('info', 'nothing-started')}, found)
+                              ('info', 'nothing-started'), ('error', 'nothing-on-double-click'),
+                              ('info', 'webrelease-missing')}, found)
 
+        # The update is looked for in TechSupt but run from AppInst, which
+        # has a setup program: the one looked for is needed, not unused.
         disc = Disc('findings')
         disc.file('Dusmara/setup.exe')
         disc.file('TechSupt/IKernelUpdate/Setup.exe')
         disc.file('AppInst/setup.exe')
         disc.ini({'Silent': {'CmdlineParam': '/f1"%s" %d'}})
-        code, found = self.codes(disc, '--cmdline', '/s')
+        code, found = self.findings(disc, '--cmdline', '/s')
         self.assertEqual(0, code)
         self.assertEqual({('error', 'cmdline-param-refused'), ('error', 'engine-update-missing'),
-                          ('warning', 'engine-update-unused')}, found)
+                          ('info', 'engine-update-probe')}, {f[:2] for f in found})
+        self.assertIn(('error', 'cmdline-param-refused', 'Setup.ini\'s CmdlineParam "/f1"%s" %d" is refused for "%d" '
+                       '(only %s, at most twice, and %% are taken); the default "/s /f1"%s"" is used'), found)
 
         disc = Disc('findings')
         code, found = self.codes(disc, '--cmdline', '/s', '--strict')
         self.assertEqual((1, ('error', 'silent-starts-itself')), (code, sorted(found)[0]))
+
+    # Discs laid out by hand with one mistake each: files, arguments, the
+    # exit code of --strict, findings that must be there (severity, code,
+    # start of the message) and (severity, code) that must not.
+    MISTAKES = {
+        'language folders only': (
+            ['Dusmara/deu/setup.exe', 'Dusmara/fra/setup.exe', 'Dusmara/jpn/setup.exe', 'Dusmara/enu/setup.exe'],
+            ('--os', 'winxp'), 1,
+            {('error', 'nothing-on-double-click', "without a command line (a double-click, the disc's autorun) "
+              'Setup.exe starts nothing: its last resort is a plain .\\Dusmara\\setup.exe, which is not on the '
+              'disc; a setup program in a language folder starts only with /dusmara or /dm5')},
+            {('warning', 'nothing-started')}),
+        'Talvenor with both updates': (
+            ['Talvenor/setup.exe', 'Talvenor/IKernelUpdate/Setup.exe', 'TechSupt/IKernelUpdate/Setup.exe'], (), 0,
+            {('info', 'engine-update-probe', 'Talvenor\\IKernelUpdate\\Setup.exe is needed, though never run: '
+              'Setup.exe runs the engine update from techsupt\\IKernelUpdate\\Setup.exe only when it finds')},
+            {('warning', 'engine-update-unused'), ('error', 'engine-update-missing')}),
+        'Talvenor with the update it runs only': (
+            ['Talvenor/setup.exe', 'TechSupt/IKernelUpdate/Setup.exe'], (), 0,
+            {('warning', 'engine-update-unused', 'TechSupt\\IKernelUpdate\\Setup.exe is never run: Setup.exe runs '
+              'it only when it also finds Talvenor\\IKernelUpdate\\Setup.exe')}, set()),
+        'misplaced updates': (
+            ['Dusmara/setup.exe', 'Dusmara/TechSupt/IKernelUpdate/Setup.exe', 'IKernelUpdate/Setup.exe',
+             'Dusmara/data/ikernelupdate/setup.exe'], (), 0,
+            {('warning', 'engine-update-unused', f'{path} is never run: Setup.exe looks for the engine update at '
+              'TechSupt\\IKernelUpdate\\Setup.exe and runs it from there')
+             for path in ('Dusmara\\TechSupt\\IKernelUpdate\\Setup.exe', 'IKernelUpdate\\Setup.exe',
+                          'Dusmara\\data\\ikernelupdate\\setup.exe')}, set()),
+        'misspelt folders': (
+            ['Dusmara/setup.exe', 'TechSupt/IKernelUpd/Setup.exe', 'TechSup/readme.txt', 'AppInstall/setup.exe'],
+            (), 0,
+            {('warning', 'folder-name-typo',
+              f'the folder {name} looks like a misspelt {known}, a name Setup.exe looks for')
+             for name, known in (('TechSupt\\IKernelUpd', 'IKernelUpdate'), ('TechSup', 'TechSupt'),
+                                 ('AppInstall', 'AppInst'))}, set()),
+        'the real names in other case': (
+            ['Dusmara/setup.exe', 'TECHSUPT/ikernelupdate/SETUP.EXE', 'appinst/IKERNELUPDATE/setup.exe',
+             'appinst/SETUP.EXE'], (), 0,
+            {('info', 'engine-update-probe', 'TECHSUPT\\ikernelupdate\\SETUP.EXE is needed')},
+            {('warning', 'folder-name-typo'), ('warning', 'engine-update-unused'), ('info', 'webrelease-missing')}),
+        '/webrelease without AppInst': (
+            ['Dusmara/setup.exe'], ('--cmdline', '/webrelease'), 0,
+            {('info', 'webrelease-missing', 'the disc has no AppInst\\setup.exe: /webrelease starts nothing')},
+            {('warning', 'program-missing'), ('error', 'program-missing'), ('warning', 'nothing-started')}),
+    }
+
+    def test_each_mistake_of_a_disc_laid_out_by_hand(self):
+        from harness import Disc
+        for name, (files, args, strict, present, absent) in self.MISTAKES.items():
+            with self.subTest(name):
+                disc = Disc('mistake')
+                for path in files:
+                    disc.file(path)
+                code, found = self.findings(disc, '--strict', *args)
+                self.assertEqual(strict, code)
+                for severity, finding, start in present:
+                    self.assertTrue(any(f[:2] == (severity, finding) and f[2].startswith(start) for f in found),
+                                    (severity, finding, start, found))
+                self.assertEqual(set(), absent & {f[:2] for f in found})
+
+    def test_findings_say_where_they_hold_and_rows_name_what_was_asked(self):
+        from harness import Disc
+        disc = Disc('context')
+        for lang in ('deu', 'enu'):
+            disc.file(f'Dusmara/{lang}/setup.exe')
+        disc.ini({'Silent': {'CmdlineParam': '/v %d'}})
+        code, out, _ = self.discplan(disc.root, '--os', 'win7', '--os', 'win10', '--lang', 'DEU', '--lang', 'fra',
+                                     '--cmdline', '', '--cmdline', '/s', '--cmdline', '/webrelease')
+        self.assertEqual(0, code)
+        self.assertIn('\n  win7, win10; deu:\n', out)
+        self.assertNotIn('every system', out)
+        findings = out.split('\nFindings:\n')[1]
+        # Each finding once, then its command lines, systems and languages.
+        every_line = 'no command line, "/s", "/webrelease": win7, win10; deu, fra'
+        for finding, where in (('error nothing-on-double-click', 'no command line: win7, win10; deu, fra'),
+                               ('error cmdline-param-refused', '"/s": win7, win10; deu, fra'),
+                               ('info webrelease-missing', every_line)):
+            lines = findings.splitlines()
+            index = [i for i, line in enumerate(lines) if line.startswith('  ' + finding + ': ')]
+            self.assertEqual(1, len(index), (finding, findings))
+            self.assertEqual('    ' + where, lines[index[0] + 1], findings)
+        # Every default: "every".
+        code, out, _ = self.discplan(disc.root)
+        findings = out.split('\nFindings:\n')[1]
+        self.assertIn('  info webrelease-missing: the disc has no AppInst\\setup.exe: /webrelease starts nothing '
+                      '(Setup.exe logs that it cannot find .\\AppInst\\setup.exe)\n'
+                      '    every command line: every system; every language\n', findings)
+        self.assertIn('\n    no command line: every system; every language\n', findings)
 
     def test_a_sound_disc_passes_and_a_missing_one_is_refused(self):
         from harness import Disc
@@ -337,6 +474,14 @@ class FindingsTest(unittest.TestCase):
                 result = self.discplan(disc.root, *one, *args)
                 self.assertEqual(code, result[0], result)
                 self.assertIn(said, result[2])
+        # The version is the launcher's own (its version resource), with the
+        # commit it was built from.
+        code, out, _ = self.discplan(disc.root, '--version')
+        self.assertEqual(0, code)
+        match = re.fullmatch(r'discplan (\S+), (commit [0-9a-f]{40}( with changes not committed)?|'
+                             r'built from no git commit \(a source archive\?\))\r?\n', out)
+        self.assertTrue(match, out)
+        self.assertEqual(file_version(os.environ['SETUP_EXE']), match.group(1))
         # The language in any letter case, asked twice, is planned once.
         code, out, _ = self.discplan(disc.root, *one, '--lang', 'DEU', '--lang', 'deu')
         self.assertEqual([('deu', 'deu', 1252)], [(p['lang'], p['language_code'], p['codepage'])
@@ -375,6 +520,20 @@ class FindingsTest(unittest.TestCase):
         # Neither writes the disc's folder: the launcher works from a short name.
         self.assertTrue(all(p['folder_short_name'] for p in plans.values()))
         self.assertTrue(any(c == 'name-not-in-codepage' and 'short name' in m for c, m in messages['jpn']))
+
+
+def file_version(path):
+    """The FileVersion text of a program's version resource."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    key = 'FileVersion\0'.encode('utf-16-le')
+    at = data.index(key) + len(key)
+    while data[at:at + 2] == b'\0\0':     # the value starts on a 32-bit boundary
+        at += 2
+    end = at
+    while data[end:end + 2] != b'\0\0':
+        end += 2
+    return data[at:end].decode('utf-16-le')
 
 
 def report():

@@ -123,13 +123,20 @@ class FreshnessTest(EngineTestCase):
         self.assertIn(SCRIPT_PATH + ' need to be updated\n', run.log)
 
     def test_disc_without_engine_update_checks_nothing(self):
+        # Update programs where the launcher never looks are as good as none:
+        # under the product, at the root, in a misspelt folder.
         self.engine.lay('v_119', None, None, None, None)
-        disc = self.disc()
-        disc.program('Dusmara/setup.exe')
-        run = run_setup(disc)
-        self.assertEqual([], engine_lines(run))
-        self.assertIn(NO_UPDATE, run.log)
-        self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
+        for misplaced in (None, 'Dusmara/TechSupt/IKernelUpdate/Setup.exe', 'IKernelUpdate/Setup.exe',
+                          'TechSupt/IKernelUpd/Setup.exe'):
+            with self.subTest(misplaced):
+                disc = self.disc()
+                disc.program('Dusmara/setup.exe')
+                if misplaced:
+                    disc.program(misplaced)
+                run = run_setup(disc)
+                self.assertEqual([], engine_lines(run))
+                self.assertIn(NO_UPDATE, run.log)
+                self.assertLaunched(run, disc.win('Dusmara/setup.exe'))
 
 
 class UpdateTest(EngineTestCase):
@@ -167,8 +174,8 @@ class UpdateTest(EngineTestCase):
 
     def test_update_found_under_talvenor_runs_from_techsupt(self):
         # The probe looks under the product's own folder, but the update runs
-        # from techsupt, which this disc lacks: nothing starts, and the
-        # engine is tested again all the same.
+        # from techsupt, which this disc lacks at first: nothing starts, and
+        # the engine is tested again all the same.
         self.engine.lay('v_current', 'v_current', 'v_current', 'v_current', 'v_64')
         disc = self.disc()
         disc.program('Talvenor/setup.exe')
@@ -178,6 +185,13 @@ class UpdateTest(EngineTestCase):
         missing = f'LaunchCmdline - cant find szFile {disc.win("techsupt")}\\IKernelUpdate\\Setup.exe\n'
         self.assertEqual(first_test(texts) + [missing] + second_test(texts) + [NOT_SYNC], engine_lines(run))
         self.assertLaunched(run, disc.win('Talvenor/setup.exe'))
+
+        # With both, the one it looks for and the one it runs, the update runs.
+        disc.program('TechSupt/IKernelUpdate/Setup.exe')
+        run = run_setup(disc)
+        self.assertEqual(first_test(texts) + [self.launching_update(disc)] + second_test(texts) + [NOT_SYNC],
+                         engine_lines(run))
+        self.assertUpdateRan(run, disc, then='Talvenor/setup.exe')
 
 
 class ShutdownTest(EngineTestCase):

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
+#include "discplan/MistakeHints.h"
 #include "launcher/ParamTemplate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
@@ -21,6 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
     if (memchr(dest.data(), '\0', cbDest) == nullptr)
         abort();
     if (result == PARAMS_REFUSED && dest[0] != '\0')
+        abort();
+    // discplan names the refused part of every template the launcher refuses, and of no other.
+    if ((result == PARAMS_REFUSED) == RefusedConversion(pattern.c_str()).empty())
         abort();
     if (result == PARAMS_OK && strlen(dest.data()) >= cbDest)
         abort();
