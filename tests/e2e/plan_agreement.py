@@ -322,6 +322,12 @@ class FindingsTest(unittest.TestCase):
         disc.file('Dusmara/setup.exe')
         self.assertEqual(0, self.discplan(disc.root, '--strict', '--cmdline', '', '--cmdline', '/s')[0])
         self.assertEqual(2, self.discplan(disc.root + '/missing')[0])
+        # The Windows build reads no disc image: it asks for the mounted drive.
+        from harness import wine, winpath
+        image = disc.file('disc.iso', '\0' * 32768 + '\1CD001\1')
+        result = wine([winpath(os.environ['DISCPLAN_EXE']), winpath(image), '--strict'])
+        self.assertEqual((2, b''), (result.returncode, result.stdout))
+        self.assertIn('for a disc image, mount it', result.stderr.decode())
 
     def test_arguments(self):
         from harness import Disc
