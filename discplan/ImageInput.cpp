@@ -65,8 +65,8 @@ public:
             return disc;
         }
         // The image's own finding for this system's group names it already.
-        disc.unplanned             = choice.outcome == TreeChoice::Unknown ? "unknown" : "nothing";
-        const char* const szCode   = choice.outcome == TreeChoice::Unknown ? "image-udf-unread" : "image-no-tree";
+        disc.unplanned           = choice.outcome == TreeChoice::Unknown ? "unknown" : "nothing";
+        const char* const szCode = choice.outcome == TreeChoice::Unknown ? "image-udf-unread" : "image-no-tree";
         std::string       readers;
         for (const TreeReaders& group : GroupSystemsByTree(m_facts, ImageSystems()))
         {
