@@ -63,6 +63,15 @@ struct Plan
     int                       nExitCode = 0;
     std::vector<Finding>      findings;     // this combination's, then the disc's own
     size_t                    nOwnFindings = 0;
+    // Planned from a disc image: the tree the system reads ("iso9660",
+    // "joliet", "udf"; empty for a folder) and the UDF revision where it
+    // reads a UDF tree. unplanned says why no plan was made, and then
+    // nothing above but the system's own facts holds: "unknown" (the system
+    // reads a tree discplan cannot read) or "nothing" (the image has no tree
+    // it reads).
+    std::string               tree;
+    std::string               udfRevision;
+    std::string               unplanned;
 };
 
 // The plan of one combination over the disc as source holds it for that

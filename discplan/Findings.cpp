@@ -197,8 +197,7 @@ void AddRunFindings(const RunFacts& facts, Plan& plan)
     if (facts.bHasSwitch && facts.bSilent && facts.bLauncherItself)
         Add(findings, "error", "silent-starts-itself",
             "no product folder: the silent installation starts Setup.exe itself, which then finds itself running");
-    // "/webrelease" asks for a program the disc may simply not offer: the
-    // disc's own finding tells that once.
+    // "/webrelease" asks for a program the disc may simply not offer.
     const bool  bWebRelease = facts.bHasSwitch && !facts.bSilent && facts.bWebRelease;
     bool        bStarted    = false;
     std::string missing;
@@ -216,6 +215,12 @@ void AddRunFindings(const RunFacts& facts, Plan& plan)
         Add(findings, "error", "engine-update-missing",
             "the engine update is found at " + plan.engineProbe + " but run from " + plan.engineUpdate.program +
                 ", which is not on the disc");
+    // "/webrelease" asks for a program the disc may simply not offer: a note,
+    // which the text's closing list gives once, with the rows it holds for.
+    if (bWebRelease && !bStarted)
+        Add(findings, "info", "webrelease-missing",
+            "the disc has no AppInst\\setup.exe: /webrelease starts nothing (Setup.exe logs that it cannot find "
+            ".\\AppInst\\setup.exe)");
     if (bStarted || bWebRelease)
         return;
     if (facts.bHasSwitch && !facts.bKeyword)
@@ -286,11 +291,6 @@ std::vector<Finding> CheckDisc(const CDiscSource& source, const PlanInput& input
 
     FindEngineUpdate(location, ViewPathExists);
     CheckEngineUpdates(view, location, findings);
-    // "/webrelease" asks for a program the disc may simply not offer.
-    if (!view.Exists(".\\AppInst\\setup.exe"))
-        Add(findings, "info", "webrelease-missing",
-            "the disc has no AppInst\\setup.exe: /webrelease starts nothing (Setup.exe logs that it cannot find "
-            ".\\AppInst\\setup.exe)");
     g_pView = nullptr;
     // A name met on two ways is told once.
     std::vector<Finding> once;

@@ -59,6 +59,8 @@ FILE* OpenFile(const std::string& path) { return fopen(path.c_str(), "rb"); }
 
 } // namespace
 
+int CFolderSource::IsFolder(const std::string& path) { return ::IsFolder(path); }
+
 int CFolderSource::Open(const std::string& root)
 {
     m_root = root;
@@ -106,7 +108,7 @@ int CFolderSource::List(const std::vector<std::string>& path, std::vector<DiscEn
         // A name that is not UTF-8 has no Unicode form for Windows to see.
         if (name == "." || name == ".." || !IsUtf8(name))
             continue;
-        pEntries->push_back({name, IsFolder(folder + "/" + name)});
+        pEntries->push_back({name, ::IsFolder(folder + "/" + name)});
     }
     closedir(pDir);
 #endif

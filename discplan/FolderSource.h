@@ -14,6 +14,9 @@ public:
     // folder or cannot be read.
     int Open(const std::string& root);
 
+    // 1 when path is a folder of this machine (readable or not).
+    static int IsFolder(const std::string& path);
+
     int List(const std::vector<std::string>& path, std::vector<DiscEntry>* pEntries) const override;
     int Read(const std::vector<std::string>& path, std::string* pBytes) const override;
 

@@ -1,22 +1,23 @@
-// discplan: what Setup.exe will do on a disc folder, for every system,
-// language, code page and command line, before the disc ships.
+// discplan: what Setup.exe will do on a disc folder or image, for every
+// system, language, code page and command line, before the disc ships.
 #include <map>
 #include <string>
 #include <vector>
 
 #include "discplan/CodePage.h"
 #include "discplan/Console.h"
+#include "discplan/DiscInput.h"
 #include "discplan/DiscPlan.h"
 #include "discplan/Findings.h"
-#include "discplan/FolderSource.h"
 #include "discplan/PlanOutput.h"
 #include "discplan/Systems.h"
+#include "discplan/TreesDiffer.h"
 #include "SourceVersion.h"
 
 namespace {
 
 const char* const USAGE =
-    "usage: discplan DISC_FOLDER [--os NAME]... [--lang CODE]... [--codepage N] [--cmdline TEXT]...\n"
+    "usage: discplan DISC_FOLDER|IMAGE [--os NAME]... [--lang CODE]... [--codepage N] [--cmdline TEXT]...\n"
     "                [--user admin|standard] [--engine current|outdated] [--at WINDOWS_FOLDER]\n"
     "                [--launcher NAME] [--json] [--strict]\n"
     "       discplan --version\n";
@@ -187,33 +188,45 @@ int main(int argc, char** argv)
                           " of language " + lang);
     }
 
-    CFolderSource source;
-    if (!source.Open(folder))
-        return Refuse("cannot read the disc folder " + folder);
+    CDiscInput  disc;
+    std::string error;
+    if (!disc.Open(folder, &error))
+        return Refuse(error);
 
-    // The disc's own findings, once per code page.
-    std::map<unsigned, std::vector<Finding>> discFindings;
-    std::vector<Plan>                        plans;
-    bool                                     bError = false;
+    // The disc's own findings, once per tree read and code page; an image's
+    // own, in every row.
+    std::map<std::pair<const CDiscSource*, unsigned>, std::vector<Finding>> discFindings;
+    const std::vector<Finding> imageFindings = disc.ImageFindings(options.at);
+    std::vector<Plan>          plans;
     for (const std::string& cmdline : cmdlines)
     {
         for (const std::string& os : systems)
         {
+            const SystemDisc read = disc.ForSystem(os);
             for (const std::string& lang : langs)
             {
                 PlanInput input = options;
                 input.os = os, input.lang = lang, input.cmdline = cmdline;
-                Plan plan = MakePlan(source, input);
-                if (!discFindings.count(plan.nCodePage))
-                    discFindings[plan.nCodePage] = CheckDisc(source, input);
-                const std::vector<Finding>& own = discFindings[plan.nCodePage];
-                plan.findings.insert(plan.findings.end(), own.begin(), own.end());
-                for (const Finding& finding : plan.findings)
-                    bError = bError || finding.severity == "error";
+                Plan plan = MakeSystemPlan(read, input);
+                if (read.pSource != nullptr)
+                {
+                    const auto key = std::make_pair(read.pSource, plan.nCodePage);
+                    if (!discFindings.count(key))
+                        discFindings[key] = CheckDisc(*read.pSource, input);
+                    AddDiscFindings(plan, discFindings[key]);
+                }
+                AddDiscFindings(plan, imageFindings);
                 plans.push_back(plan);
             }
         }
     }
-    Write(bJson ? PlansJson(plans) : PlansText({folder, systems, langs, cmdlines}, plans));
+    AddTreesDifferFinding(disc, plans);
+    bool bError = false;
+    for (const Plan& plan : plans)
+    {
+        for (const Finding& finding : plan.findings)
+            bError = bError || finding.severity == "error";
+    }
+    Write(bJson ? PlansJson(plans) : PlansText({disc.Describe(), systems, langs, cmdlines}, plans));
     return bStrict && bError ? 1 : 0;
 }

@@ -66,6 +66,17 @@ Json PlanObject(const Plan& plan)
     object["codepage"]          = plan.nCodePage;
     object["at"]                = plan.input.at;
     object["folder_short_name"] = plan.bFolderShortName != 0;
+    object["tree"]              = TextOrNull(plan.tree);
+    object["udf_revision"]      = TextOrNull(plan.udfRevision);
+    object["unplanned"]         = TextOrNull(plan.unplanned);
+    // No plan: what the disc decides is unknown, not empty.
+    if (!plan.unplanned.empty())
+    {
+        for (const char* szField : {"product", "product_folder", "setup_program", "setup_found", "engine_probe",
+                                    "engine_update_found", "engine_update", "driver_import", "launch",
+                                    "launch_missing", "exit_code", "log"})
+            object[szField] = nullptr;
+    }
     return object;
 }
 

@@ -19,10 +19,30 @@ const PlannedStart* LaunchOf(const Plan& plan)
     return nullptr;
 }
 
+// "the Joliet tree", "the UDF 1.02 tree".
+std::string TreeName(const Plan& plan)
+{
+    const std::string name = plan.tree == "joliet" ? "Joliet" : plan.tree == "udf" ? "UDF " + plan.udfRevision
+                                                                                   : "ISO 9660";
+    return "the " + name + " tree";
+}
+
 // The outcome of a plan in words, without the system and language it is for.
 std::string Outcome(const Plan& plan)
 {
     std::string out;
+    if (plan.unplanned == "unknown")
+        out += "    no plan: it reads " + TreeName(plan) + ", which discplan cannot read\n";
+    else if (plan.unplanned == "nothing")
+        out += "    no plan: the image has no tree it reads\n";
+    else if (!plan.tree.empty())
+        out += "    read from " + TreeName(plan) + "\n";
+    if (!plan.unplanned.empty())
+    {
+        for (size_t i = 0; i < plan.nOwnFindings; ++i)
+            out += "    " + plan.findings[i].severity + " " + plan.findings[i].code + "\n";
+        return out;
+    }
     out += "    product: " + (plan.product.empty() ? (plan.productFolder.empty() ? std::string("none") : plan.productFolder)
                                                   : plan.product) +
            ", setup program " + plan.setupProgram +
@@ -136,6 +156,32 @@ std::vector<std::string> Rows(const TextHeading& heading, const std::map<std::st
 
 std::string CmdlineName(const std::string& cmdline) { return cmdline.empty() ? "no command line" : "\"" + cmdline + "\""; }
 
+// "Trees read: the Joliet tree by win95, nt4; the UDF 1.02 tree by win98 and
+// later"; empty for a folder.
+std::string TreesRead(const TextHeading& heading, const std::vector<Plan>& plans)
+{
+    std::vector<std::string>                        order;
+    std::map<std::string, std::set<std::string>> systems;
+    for (const Plan& plan : plans)
+    {
+        const std::string tree = plan.unplanned == "nothing" ? "no tree"
+                                 : plan.unplanned == "unknown" ? TreeName(plan) + " (not read: no plan)"
+                                 : plan.tree.empty()           ? ""
+                                                               : TreeName(plan);
+        if (tree.empty())
+            continue;
+        if (!systems.count(tree))
+            order.push_back(tree);
+        systems[tree].insert(plan.input.os);
+    }
+    std::string text;
+    for (const std::string& tree : order)
+        text += (text.empty() ? "Trees read: " : "; ") + tree + " by " +
+                Describe(heading.systems, systems[tree], "every system", true,
+                         IsEvery(heading.systems, DefaultSystems()));
+    return text.empty() ? text : text + "\n";
+}
+
 // "code page 1252" or "code pages 1252 (enu, deu), 932 (jpn)".
 std::string CodePages(const TextHeading& heading, const std::vector<Plan>& plans)
 {
@@ -217,7 +263,8 @@ std::string PlansText(const TextHeading& heading, const std::vector<Plan>& plans
 {
     const Plan&  first = plans.front();
     std::string out = "Disc " + heading.disc + ", at " + first.input.at + " on Windows; user " + first.input.user +
-                      ", engine " + first.input.engine + "; " + CodePages(heading, plans) + "\n";
+                      ", engine " + first.input.engine + "; " + CodePages(heading, plans) + "\n" +
+                      TreesRead(heading, plans);
     for (const std::string& cmdline : heading.cmdlines)
     {
         out += "\n" + CmdlineName(cmdline) + ":\n";

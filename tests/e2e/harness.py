@@ -248,16 +248,28 @@ class Run:
 class Disc:
     """A disc folder with the real Setup.exe at its root; `folder` names the
     disc's own folder (inside the scenario's, levels split by "/"), for folder
-    names in other scripts and lengths."""
+    names in other scripts and lengths.
 
-    def __init__(self, name, launcher_name='Setup.exe', folder=''):
+    With `image`, the disc is the tree `tree` ('iso9660', 'joliet', 'udf')
+    of that disc image, extracted by an independent reader: the plan check
+    then plans the image for the run's system, which must read that tree."""
+
+    def __init__(self, name, launcher_name='Setup.exe', folder='', image=None, tree=None):
         shutil.rmtree(os.path.join(WORK, name), ignore_errors=True)
         self.base = os.path.join(WORK, name)
         self.inner = folder
         self.root = os.path.join(self.base, *folder.split('/')) if folder else self.base
-        os.makedirs(self.root)
-        self.launcher = os.path.join(self.root, launcher_name)
-        shutil.copy(SETUP_EXE, self.launcher)
+        self.image, self.tree = image, tree
+        if image:
+            import images
+            images.extract(image, tree, self.root)
+            # The launcher as the tree names it (SETUP.EXE in 8.3 names).
+            launcher_name = next(n for n in os.listdir(self.root) if n.lower() == launcher_name.lower())
+            self.launcher = os.path.join(self.root, launcher_name)
+        else:
+            os.makedirs(self.root)
+            self.launcher = os.path.join(self.root, launcher_name)
+            shutil.copy(SETUP_EXE, self.launcher)
         self.record_file = os.path.join(WORK, name + '.record')
         if os.path.exists(self.record_file):
             os.remove(self.record_file)

@@ -7,12 +7,16 @@ for end-to-end checks that plan a disc from its image.
     make_empty_udf(path, revision)      an empty UDF image of any revision
     extract(path, tree, folder)         'iso9660', 'joliet' or 'udf' to a folder
 
-pycdlib is Debian's python3-pycdlib, for Debian's own Python: run this
-module with /usr/bin/python3.
+pycdlib is Debian's python3-pycdlib, for Debian's own Python: another
+Python (the e2e harness's) makes pycdlib images by running this module with
+/usr/bin/python3.
 """
+import base64
 import io
+import json
 import os
 import subprocess
+import sys
 
 # kind: the mastering command line, before the output and the folder.
 KINDS = {
@@ -46,7 +50,16 @@ def make_pycdlib_image(path, files, folders=()):
     'data' (bytes) and any of 'iso' ('/NAME.EXT;1'), 'joliet' and 'udf'
     paths; a file without one of them is missing from that tree. folders
     likewise, without 'data'. Writes Joliet and a UDF 1.02 tree."""
-    import pycdlib
+    try:
+        import pycdlib
+    except ImportError:
+        spec = {'path': path, 'folders': list(folders),
+                'files': [dict(entry, data=base64.b64encode(entry['data']).decode()) for entry in files]}
+        result = subprocess.run(['/usr/bin/python3', os.path.abspath(__file__), '--pycdlib'],
+                                input=json.dumps(spec).encode(), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if result.returncode != 0:
+            raise RuntimeError('pycdlib image failed: ' + result.stdout.decode(errors='replace')[-2000:])
+        return path
     image = pycdlib.PyCdlib()
     image.new(interchange_level=3, joliet=3, udf='2.60')  # pycdlib writes 1.02 whatever it is given
     for folder in folders:
@@ -79,3 +92,9 @@ def extract(path, tree, folder):
         read_fs = {'iso9660': 'ecma119', 'joliet': 'norock'}[tree]
         _run(['xorriso', '-osirrox', 'on', '-read_fs', read_fs, '-indev', path, '-extract', '/', folder])
     return folder
+
+
+if __name__ == '__main__' and sys.argv[1:] == ['--pycdlib']:
+    spec = json.load(sys.stdin)
+    make_pycdlib_image(spec['path'], [dict(entry, data=base64.b64decode(entry['data'])) for entry in spec['files']],
+                       spec['folders'])

@@ -2,7 +2,8 @@
 that the harness makes is planned by discplan on the same disc layout,
 system, language and command line, and the two must agree on what is started
 (program and parameters as handed to the shell, folder, show state, wait) and
-on the exit code.
+on the exit code. A run on a tree extracted from a disc image is planned
+from the image itself, for the run's system.
 
 Run as a program, it runs the scenario modules given with the check switched
 on and reports how many runs it compared.
@@ -21,6 +22,8 @@ DISCPLAN = os.environ.get('DISCPLAN', '')
 # which the plan only names.
 agreed = collections.Counter()
 short_names = [0]
+# Runs on trees of disc images, by image and tree.
+agreed_images = collections.Counter()
 
 # Wine's Windows versions and the system classes discplan names them by
 # (Wine's win98 reports the second edition); None is Wine's default, Windows 7.
@@ -74,7 +77,10 @@ def plan(disc, cmdline, system, lang, code_page, at, engine):
             '--at', at, '--engine', engine, '--json']
     if code_page != LANGUAGE_CODE_PAGES.get(lang, 1252):
         args += ['--codepage', str(code_page)]
-    if DISCPLAN.lower().endswith('.exe'):
+    if disc.image:
+        # The reader is the native build's alone.
+        result = subprocess.run([DISCPLAN, disc.image] + args, stdout=subprocess.PIPE, check=True)
+    elif DISCPLAN.lower().endswith('.exe'):
         result = wine([winpath(DISCPLAN), winpath(disc.root)] + args, check=True)
     else:
         result = subprocess.run([DISCPLAN, disc.root] + args, stdout=subprocess.PIPE, check=True)
@@ -100,6 +106,8 @@ def check(test, disc, cmdline, version, lang, drive, run):
         short_names[0] += 1
         return
     test.assertFalse(planned['folder_short_name'], where)
+    # The system reads the tree the run was made on.
+    test.assertEqual(disc.tree, planned['tree'], where)
     test.assertEqual(planned['exit_code'], run.exit_code, where)
     test.assertEqual(started_lines(planned['log']), started_lines(run.log), where)
     check_findings(test, disc, cmdline, planned, run, where)
@@ -126,6 +134,8 @@ def check(test, disc, cmdline, version, lang, drive, run):
             # Waited for: its end is recorded before the launcher's own.
             test.assertTrue(record.ended, where)
     agreed[lang if isinstance(lang, str) else ','.join(f'{k}={v}' for k, v in sorted(lang.items()))] += 1
+    if disc.image:
+        agreed_images[f'{os.path.splitext(os.path.basename(disc.image))[0]} {disc.tree} {SYSTEMS[version]}'] += 1
 
 
 def update_programs(root):
@@ -437,10 +447,9 @@ class FindingsTest(unittest.TestCase):
         self.assertNotIn('every system', out)
         findings = out.split('\nFindings:\n')[1]
         # Each finding once, then its command lines, systems and languages.
-        every_line = 'no command line, "/s", "/webrelease": win7, win10; deu, fra'
         for finding, where in (('error nothing-on-double-click', 'no command line: win7, win10; deu, fra'),
                                ('error cmdline-param-refused', '"/s": win7, win10; deu, fra'),
-                               ('info webrelease-missing', every_line)):
+                               ('info webrelease-missing', '"/webrelease": win7, win10; deu, fra')):
             lines = findings.splitlines()
             index = [i for i, line in enumerate(lines) if line.startswith('  ' + finding + ': ')]
             self.assertEqual(1, len(index), (finding, findings))
@@ -450,7 +459,7 @@ class FindingsTest(unittest.TestCase):
         findings = out.split('\nFindings:\n')[1]
         self.assertIn('  info webrelease-missing: the disc has no AppInst\\setup.exe: /webrelease starts nothing '
                       '(Setup.exe logs that it cannot find .\\AppInst\\setup.exe)\n'
-                      '    every command line: every system; every language\n', findings)
+                      '    "/webrelease": every system; every language\n', findings)
         self.assertIn('\n    no command line: every system; every language\n', findings)
 
     def test_a_sound_disc_passes_and_a_missing_one_is_refused(self):
@@ -459,6 +468,12 @@ class FindingsTest(unittest.TestCase):
         disc.file('Dusmara/setup.exe')
         self.assertEqual(0, self.discplan(disc.root, '--strict', '--cmdline', '', '--cmdline', '/s')[0])
         self.assertEqual(2, self.discplan(disc.root + '/missing')[0])
+        # The Windows build reads no disc image: it asks for the mounted drive.
+        from harness import wine, winpath
+        image = disc.file('disc.iso', '\0' * 32768 + '\1CD001\1')
+        result = wine([winpath(os.environ['DISCPLAN_EXE']), winpath(image), '--strict'])
+        self.assertEqual((2, b''), (result.returncode, result.stdout))
+        self.assertIn('for a disc image, mount it', result.stderr.decode())
 
     def test_arguments(self):
         from harness import Disc
@@ -539,8 +554,10 @@ def file_version(path):
 def report():
     """How many runs agreed, per locale."""
     per_locale = ', '.join(f'{locale} {count}' for locale, count in sorted(agreed.items()))
+    images = ', '.join(f'{image} {count}' for image, count in sorted(agreed_images.items()))
     return (f'discplan agreed with Setup.exe on {sum(agreed.values())} runs ({per_locale or "none"}); '
-            f'{short_names[0]} runs from a short folder name, which the plan says it cannot know')
+            f'{short_names[0]} runs from a short folder name, which the plan says it cannot know'
+            + (f'; {sum(agreed_images.values())} of them on trees of disc images ({images})' if images else ''))
 
 
 def install(plan_check):

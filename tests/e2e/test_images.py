@@ -1,8 +1,9 @@
 """The disc image reader against the images Debian's mastering tools make:
 each tree as an independent reader extracts it, the tree each system reads,
 the image's findings, files read back, and bad images refused with one
-message. IMAGEDUMP is the reader's dump tool; run with /usr/bin/python3
-(pycdlib)."""
+message; and discplan's plan of an image, each system from the tree it
+reads. IMAGEDUMP is the reader's dump tool, DISCPLAN the native discplan;
+run with /usr/bin/python3 (pycdlib)."""
 import json
 import os
 import shutil
@@ -14,6 +15,7 @@ import unittest
 import images
 
 IMAGEDUMP = os.environ.get('IMAGEDUMP', '')
+DISCPLAN = os.environ.get('DISCPLAN', '')
 ALL = ['win95', 'win98', 'win98se', 'winme', 'nt4', 'win2000', 'winxp', 'winxp64', 'vista', 'win7', 'win10']
 UDF_102 = ['win98', 'win98se', 'winme', 'win2000', 'winxp', 'winxp64', 'vista', 'win7', 'win10']
 SETUP_INI = b'[Settings]\r\nSetupPath=Corvan Lite\\setup.exe\r\n'
@@ -23,6 +25,12 @@ def dump(image, *arguments, env=None):
     result = subprocess.run([IMAGEDUMP, image] + list(arguments), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                             env=env, timeout=60)
     return result.returncode, result.stdout, result.stderr.decode()
+
+
+def discplan(image, *arguments):
+    result = subprocess.run([DISCPLAN, image] + list(arguments), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            timeout=120)
+    return result.returncode, result.stdout.decode(), result.stderr.decode()
 
 
 def trees(image, env=None):
@@ -293,14 +301,142 @@ class BadImageTest(ImageTest):
             self.patched('past-end.iso', 'norock', self.file_past_end): 'lies past the end of the image',
             self.patched('udf-entry.iso', 'udf-bridge', self.udf_entry): 'UDF file entry at block',
         }
+        # The reader's own line, from its dump tool and from discplan.
+        tools = {'imagedump': (lambda image: dump(image), ''),
+                 'discplan': (lambda image: discplan(image, '--json'), 'discplan: ')}
         for image, message in cases.items():
-            with self.subTest(image=os.path.basename(image)):
-                code, out, err = dump(image)
-                self.assertEqual(2, code, err)
-                self.assertEqual(b'', out)
-                self.assertEqual(1, err.count('\n'), err)
-                self.assertTrue(err.startswith(image + ': '), err)
-                self.assertIn(message, err)
+            for tool, (run, prefix) in tools.items():
+                if tool == 'discplan' and os.path.isdir(image):
+                    continue    # a folder is a disc to discplan
+                with self.subTest(image=os.path.basename(image), tool=tool):
+                    code, out, err = run(image)
+                    self.assertEqual(2, code, err)
+                    self.assertFalse(out)
+                    self.assertEqual(1, err.count('\n'), err)
+                    self.assertTrue(err.startswith(prefix + image + ': '), err)
+                    self.assertIn(message, err)
+
+
+@unittest.skipUnless(DISCPLAN, 'DISCPLAN names no native discplan')
+class DiscPlanTest(ImageTest):
+    """discplan IMAGE: every system planned from the tree it reads, the disc's
+    findings of that tree, the image's findings in every row."""
+
+    def plans(self, image, *arguments):
+        code, out, err = discplan(image, '--json', '--lang', 'enu', *arguments)
+        self.assertIn(code, (0, 1), err)
+        return json.loads(out)
+
+    def pycdlib(self, name, joliet, udf):
+        """An image of Setup.exe and the files given, by path, for its Joliet
+        and its UDF tree (ISO 9660 names are made up)."""
+        files = [{'joliet': '/Setup.exe', 'udf': '/Setup.exe', 'iso': '/SETUP.EXE;1', 'data': b'MZ launcher'}]
+        folders, seen = [], set()
+        for tree, paths in (('joliet', joliet), ('udf', udf)):
+            for number, (path, data) in enumerate(paths.items()):
+                parts = path.split('/')
+                for depth in range(1, len(parts)):
+                    folder = '/' + '/'.join(parts[:depth])
+                    if (tree, folder) not in seen:
+                        seen.add((tree, folder))
+                        folders.append({tree: folder, 'iso': '/%s%d' % (tree[0].upper(), len(seen))})
+                files.append({tree: '/' + path, 'iso': '/%s%d.BIN;1' % (tree[0].upper(), number), 'data': data})
+        return images.make_pycdlib_image(os.path.join(self.work, name + '.iso'), files, folders)
+
+    def test_each_system_planned_from_the_tree_it_reads(self):
+        # Setup.ini's SetupPath names Corvan Lite\setup.exe, which an image
+        # without Joliet has only as CORVAN_L\SETUP.EXE; there the long
+        # folder's 8.3 name FERROLIN is a product folder of its own.
+        corvan = '.\\Corvan Lite\\setup.exe'
+        for kind, started, setup in (('udf-bridge', 'Corvan Lite\\setup.exe', corvan),
+                                     ('joliet', 'Corvan Lite\\setup.exe', corvan),
+                                     ('genisoimage-level-1', '.\\Ferrolin\\setup.exe', '.\\Ferrolin\\setup.exe')):
+            with self.subTest(kind=kind):
+                systems = TreesTest.CASES[kind][1]
+                rows = self.plans(self.image(kind), '--cmdline', '')
+                self.assertEqual([s for s in ALL if s not in ('win7', 'win10')], [r['os'] for r in rows])
+                for row in rows:
+                    tree = systems[row['os']]
+                    self.assertEqual({'Joliet': 'joliet', 'UDF': 'udf', 'ISO 9660': 'iso9660'}[tree], row['tree'])
+                    self.assertEqual('1.02' if tree == 'UDF' else None, row['udf_revision'])
+                    self.assertIsNone(row['unplanned'])
+                    self.assertEqual(started, row['launch'] and row['launch']['program'])
+                    self.assertEqual(setup, row['setup_program'])
+                codes = {f['code'] for r in rows for f in r['findings']}
+                self.assertEqual(kind == 'genisoimage-level-1', 'image-no-joliet' in codes)
+                self.assertNotIn('image-trees-differ', codes)
+        # The text names the image, its trees and which systems read which.
+        code, out, err = discplan(self.image('udf-bridge'), '--cmdline', '', '--lang', 'enu')
+        lines = out.splitlines()
+        self.assertEqual('Disc image %s (ISO 9660, Joliet, UDF 1.02), at D:\\ on Windows; user admin, engine '
+                         'outdated; code page 1252' % self.image('udf-bridge'), lines[0])
+        self.assertEqual('Trees read: the Joliet tree by win95, nt4; the UDF 1.02 tree by win98 and later but nt4',
+                         lines[1])
+        self.assertIn('  win95, nt4; enu:\n    read from the Joliet tree\n', out)
+
+    def test_trees_that_change_the_plan(self):
+        setup = b'MZ stand-in'
+        cases = {
+            # The product folder in one tree, another in the other.
+            'product': ({'Corvan Lite/setup.exe': setup}, {'Tilmar/setup.exe': setup},
+                        'would start .\\Corvan Lite\\setup.exe from the Joliet tree but start '
+                        '.\\Tilmar\\setup.exe from the UDF 1.02 tree; first difference: Corvan Lite is in the '
+                        'Joliet tree, not in the UDF 1.02 tree'),
+            # The same names, Setup.ini's bytes differ.
+            'setup-ini': ({'Corvan Lite/setup.exe': setup, 'autorun/demo.exe': setup,
+                           'Setup.ini': b'[Settings]\r\nDemoPath=autorun\\demo.exe\r\n'},
+                          {'Corvan Lite/setup.exe': setup, 'autorun/demo.exe': setup, 'Setup.ini': b''},
+                          'would start autorun\\demo.exe -q -c from the Joliet tree but start '
+                          '.\\Corvan Lite\\setup.exe from the UDF 1.02 tree; first difference: Setup.ini in the '
+                          'Joliet tree differs from Setup.ini in the UDF 1.02 tree'),
+            # A name only in one tree that nothing looks for changes nothing.
+            'same-plan': ({'Corvan Lite/setup.exe': setup, 'readme.txt': b'r'},
+                          {'Corvan Lite/setup.exe': setup}, None),
+        }
+        for name, (joliet, udf, said) in cases.items():
+            with self.subTest(name):
+                image = self.pycdlib(name, joliet, udf)
+                code, out, err = discplan(image, '--json', '--strict')
+                rows = json.loads(out)
+                differ = {f['message'] for r in rows for f in r['findings'] if f['code'] == 'image-trees-differ'}
+                self.assertEqual(1 if said else 0, code, err)
+                if not said:
+                    self.assertEqual(set(), differ)
+                    continue
+                # Once per disc, in every row, naming both sides.
+                self.assertEqual(1, len(differ), differ)
+                self.assertTrue(all('image-trees-differ' in {f['code'] for f in r['findings']} for r in rows))
+                message = differ.pop()
+                self.assertTrue(message.startswith('win95, nt4 read the Joliet tree and win98, win98se, winme, '
+                                                   'win2000, winxp, winxp64, vista, win7, win10 the UDF 1.02 tree'),
+                                message)
+                self.assertIn(said, message)
+
+    def test_disc_findings_of_each_tree_in_its_rows(self):
+        # Setup programs only in a language folder in the Joliet tree.
+        image = self.pycdlib('findings', {'Dusmara/deu/setup.exe': b'MZ'}, {'Dusmara/setup.exe': b'MZ'})
+        for row in self.plans(image, '--cmdline', '/dm5'):
+            codes = {f['code'] for f in row['findings']}
+            self.assertEqual(row['tree'] == 'joliet', 'no-english-setup' in codes, row['os'])
+            self.assertIn('image-trees-differ', codes)
+
+    def test_systems_without_a_tree_read_get_no_plan(self):
+        image = images.make_empty_udf(os.path.join(self.work, 'plan250.img'), '2.50')
+        rows = self.plans(image, '--cmdline', '', '--os', 'win95', '--os', 'vista')
+        self.assertEqual([('win95', None, None, 'nothing', 'image-no-tree'),
+                          ('vista', 'udf', '2.50', 'unknown', 'image-udf-unread')],
+                         [(r['os'], r['tree'], r['udf_revision'], r['unplanned'], r['findings'][0]['code'])
+                          for r in rows])
+        for row in rows:
+            # What the disc decides is unknown; the system's own facts are not.
+            self.assertEqual([None] * 6, [row[k] for k in ('product', 'setup_program', 'launch', 'exit_code', 'log',
+                                                              'engine_update_found')])
+            self.assertEqual(row['os'] == 'vista', row['admin_required'])
+        # The row and --strict agree, in the text too.
+        code, out, err = discplan(image, '--cmdline', '', '--lang', 'enu', '--os', 'vista', '--strict')
+        self.assertEqual(1, code, err)
+        self.assertIn('  vista; enu:\n    no plan: it reads the UDF 2.50 tree, which discplan cannot read\n'
+                      '    error image-udf-unread\n', out)
 
 
 if __name__ == '__main__':

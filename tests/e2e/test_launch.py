@@ -1,10 +1,11 @@
 """Launch selection end to end: every row of the decision table and the
 edge cases of product folder and setup program resolution."""
+import os
+import shutil
 import unittest
 
-import shutil
-
-from harness import SetupTestCase, ansi_encoding, read_log, run_setup, start_waiting_setup, wine, winpath
+import images
+from harness import Disc, SetupTestCase, ansi_encoding, read_log, run_setup, start_waiting_setup, wine, winpath
 from privilege_tools import tool
 
 LOG_START = 'Entering Setup launcher\n\n'
@@ -422,6 +423,92 @@ class InternationalDiscTest(SetupTestCase):
                 run = run_setup(disc, lang='de_DE.UTF-8')
                 self.assertLaunched(run, disc.win(started))
 
+
+PLAN_DISCPLAN = os.environ.get('DISCPLAN', '')
+# A name past Joliet's 64 characters.
+LONG_FOLDER = 'Extras For This Product In A Folder Whose Name Is Longer Than 64 Chars'
+# Wine's versions and the tree each reads of a UDF 1.02 bridge: Joliet for
+# Windows 95 and NT 4.0 (no UDF driver), UDF from Windows 98 on.
+BRIDGE = {'win95': 'joliet', 'nt40': 'joliet', 'win98': 'udf', 'win2k': 'udf', 'winxp': 'udf', 'vista': 'udf',
+          None: 'udf'}
+
+
+@unittest.skipUnless(PLAN_DISCPLAN and not PLAN_DISCPLAN.lower().endswith('.exe'),
+                     'the plan check of disc images runs where the plan check runs (the x64 build) with the native '
+                     'discplan (preset discplan): discplan.exe reads no images')
+class DiscImageTest(SetupTestCase):
+    """What mastering does to a disc: the real Setup.exe run on the tree each
+    system reads from an image of a correct disc, each run held by the plan
+    check against discplan's plan of the image itself for that system."""
+
+    # kind: the tree each Wine version reads, and what the launcher starts
+    # without a command line from each tree.
+    KINDS = {
+        'joliet-long': (dict.fromkeys(BRIDGE, 'joliet'), {'joliet': LONG_FOLDER + '\\tool.exe'}),
+        # Joliet names cut at 64 characters: SetupPath finds nothing.
+        'joliet': (dict.fromkeys(BRIDGE, 'joliet'), {'joliet': '.\\Corvan Lite\\setup.exe'}),
+        # 8.3 names: no product folder, no engine update, and /s starts
+        # Setup.exe itself.
+        'genisoimage-level-1': (dict.fromkeys(BRIDGE, 'iso9660'), {'iso9660': None}),
+        # Both trees cut at 64.
+        'udf-bridge': (BRIDGE, {'joliet': '.\\Corvan Lite\\setup.exe', 'udf': '.\\Corvan Lite\\setup.exe'}),
+        # Corvan Lite only in the Joliet tree, Tilmar (later in the product
+        # table) only in the UDF tree.
+        'pycdlib': (BRIDGE, {'joliet': '.\\Corvan Lite\\setup.exe', 'udf': '.\\Tilmar\\setup.exe'}),
+    }
+
+    def source_disc(self):
+        disc = self.disc(folder='source')
+        disc.program('Corvan Lite/setup.exe')
+        disc.program('TechSupt/IKernelUpdate/Setup.exe')
+        disc.program(LONG_FOLDER + '/tool.exe')
+        disc.ini({'Settings': {'SetupPath': LONG_FOLDER + '\\tool.exe'}})
+        return disc
+
+    def pycdlib_image(self, source, path):
+        def data(relative):
+            with open(source.path(relative), 'rb') as f:
+                return f.read()
+        both = ('Setup.exe', 'TechSupt/IKernelUpdate/Setup.exe')
+        files = [{'joliet': '/' + name, 'udf': '/' + name, 'iso': '/F%d.EXE;1' % i, 'data': data(name)}
+                 for i, name in enumerate(both)]
+        files += [{'joliet': '/Corvan Lite/setup.exe', 'iso': '/C/SETUP.EXE;1', 'data': data('Corvan Lite/setup.exe')},
+                  {'udf': '/Tilmar/setup.exe', 'iso': '/T/SETUP.EXE;1', 'data': data('Corvan Lite/setup.exe')}]
+        folders = [{'joliet': '/TechSupt', 'udf': '/TechSupt', 'iso': '/E'},
+                   {'joliet': '/TechSupt/IKernelUpdate', 'udf': '/TechSupt/IKernelUpdate', 'iso': '/E/U'},
+                   {'joliet': '/Corvan Lite', 'iso': '/C'}, {'udf': '/Tilmar', 'iso': '/T'}]
+        return images.make_pycdlib_image(path, files, folders)
+
+    def test_each_system_on_the_tree_it_reads(self):
+        import plan_agreement
+        source = self.source_disc()
+        work = os.path.dirname(source.root)
+        discs = {}
+        for kind, (systems, _) in self.KINDS.items():
+            image = os.path.join(work, kind + '.iso')
+            if kind == 'pycdlib':
+                self.pycdlib_image(source, image)
+            else:
+                images.make_image(source.root, kind, image)
+            for tree in sorted(set(systems.values())):
+                discs[kind, tree] = Disc(f'{os.path.basename(work)}_{kind}_{tree}', image=image, tree=tree)
+        compared = sum(plan_agreement.agreed_images.values())
+        for version in BRIDGE:      # one Windows version after the other
+            for (kind, tree), disc in discs.items():
+                systems, started = self.KINDS[kind]
+                if systems[version] != tree:
+                    continue
+                for cmdline in ('', '/s'):
+                    with self.subTest(kind=kind, version=version, cmdline=cmdline):
+                        # Setup.exe starting itself (/s without a product)
+                        # leaves no record to wait for.
+                        itself = cmdline == '/s' and started[tree] is None
+                        run = run_setup(disc, cmdline, version=version, settle=not itself)
+                        self.assertEqual(0, run.exit_code, run)
+                        if not cmdline:
+                            self.assertEqual(launching(started[tree]) if started[tree] else 'Last\n', run.log[-1])
+        # Every run was held against the image's plan.
+        self.assertEqual(2 * len(BRIDGE) * len(self.KINDS), sum(plan_agreement.agreed_images.values()) - compared)
 
 if __name__ == '__main__':
     unittest.main()
