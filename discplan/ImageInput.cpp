@@ -1,6 +1,7 @@
 // A disc image as discplan's systems read it, through the image reader.
 #include "discplan/DiscInput.h"
 
+#include "discplan/Systems.h"
 #include "discplan/image/DiscImage.h"
 #include "discplan/image/ImageFindings.h"
 #include "discplan/image/TreeChoice.h"
@@ -68,7 +69,7 @@ public:
         disc.unplanned           = choice.outcome == TreeChoice::Unknown ? "unknown" : "nothing";
         const char* const szCode = choice.outcome == TreeChoice::Unknown ? "image-udf-unread" : "image-no-tree";
         std::string       readers;
-        for (const TreeReaders& group : GroupSystemsByTree(m_facts, ImageSystems()))
+        for (const TreeReaders& group : GroupSystemsByTree(m_facts, KnownSystems()))
         {
             for (const std::string& system : group.systems)
                 readers = system == os ? JoinSystems(group.systems) : readers;
@@ -87,7 +88,7 @@ public:
     std::vector<DiscTree> ReadTrees() const override
     {
         std::vector<DiscTree> trees;
-        for (const TreeReaders& group : GroupSystemsByTree(m_facts, ImageSystems()))
+        for (const TreeReaders& group : GroupSystemsByTree(m_facts, KnownSystems()))
         {
             if (group.choice.outcome == TreeChoice::Reads)
                 trees.push_back({ForSystem(group.systems.front()), group.systems});

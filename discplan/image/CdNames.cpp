@@ -2,33 +2,7 @@
 
 #include <string.h>
 
-namespace {
-
-void AppendUtf8(std::string* pOut, uint32_t ch)
-{
-    if (ch < 0x80)
-        *pOut += static_cast<char>(ch);
-    else if (ch < 0x800)
-    {
-        *pOut += static_cast<char>(0xC0 | (ch >> 6));
-        *pOut += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-    else if (ch < 0x10000)
-    {
-        *pOut += static_cast<char>(0xE0 | (ch >> 12));
-        *pOut += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        *pOut += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-    else
-    {
-        *pOut += static_cast<char>(0xF0 | (ch >> 18));
-        *pOut += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        *pOut += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        *pOut += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-}
-
-} // namespace
+#include "discplan/CodePage.h"
 
 std::string CdWindowsName(const std::string& recorded)
 {
@@ -44,25 +18,23 @@ std::string CdWindowsName(const std::string& recorded)
 
 std::string Utf16BeToUtf8(const uint8_t* pBytes, size_t cbBytes)
 {
-    std::string out;
+    std::u32string points;
     for (size_t i = 0; i + 1 < cbBytes; i += 2)
     {
-        uint32_t ch = (pBytes[i] << 8) | pBytes[i + 1];
+        char32_t ch = static_cast<char32_t>((pBytes[i] << 8) | pBytes[i + 1]);
         if (ch >= 0xD800 && ch < 0xDC00 && i + 3 < cbBytes)
         {
-            uint32_t low = (pBytes[i + 2] << 8) | pBytes[i + 3];
+            const char32_t low = static_cast<char32_t>((pBytes[i + 2] << 8) | pBytes[i + 3]);
             if (low >= 0xDC00 && low < 0xE000)
             {
-                AppendUtf8(&out, 0x10000 + ((ch - 0xD800) << 10) + (low - 0xDC00));
+                ch = 0x10000 + ((ch - 0xD800) << 10) + (low - 0xDC00);
                 i += 2;
-                continue;
             }
         }
-        if (ch >= 0xD800 && ch < 0xE000)
-            ch = 0xFFFD;
-        AppendUtf8(&out, ch);
+        // A lone surrogate, which UTF-8 cannot carry, becomes U+FFFD there.
+        points += ch;
     }
-    return out;
+    return Utf8(points);
 }
 
 int UdfNameToUtf8(const uint8_t* pBytes, size_t cbBytes, std::string* pName)
@@ -72,8 +44,7 @@ int UdfNameToUtf8(const uint8_t* pBytes, size_t cbBytes, std::string* pName)
         return 0;
     if (pBytes[0] == 8)
     {
-        for (size_t i = 1; i < cbBytes; ++i)
-            AppendUtf8(pName, pBytes[i]);
+        *pName = Utf8(std::u32string(pBytes + 1, pBytes + cbBytes));
         return 1;
     }
     if (pBytes[0] == 16 && (cbBytes - 1) % 2 == 0)
@@ -102,10 +73,7 @@ int IsNameRefused(const std::string& name)
 size_t Utf16Length(const std::string& utf8)
 {
     size_t n = 0;
-    for (unsigned char ch : utf8)
-    {
-        if ((ch & 0xC0) != 0x80)
-            n += ch >= 0xF0 ? 2 : 1; // four-byte sequences are surrogate pairs
-    }
+    for (char32_t point : CodePoints(utf8))
+        n += point >= 0x10000 ? 2 : 1; // a surrogate pair
     return n;
 }

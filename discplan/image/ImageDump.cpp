@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "discplan/Systems.h"
 #include "discplan/image/DiscImage.h"
 #include "discplan/image/ImageFindings.h"
 #include "discplan/image/TreeChoice.h"
@@ -134,7 +135,7 @@ int main(int argc, char** argv)
     }
     const DiscImageTrees& trees = image.Trees();
     json                  systems = json::object();
-    for (const std::string& system : ImageSystems())
+    for (const std::string& system : KnownSystems())
     {
         TreeChoice choice;
         ChooseTree(system, FactsOf(trees), &choice);

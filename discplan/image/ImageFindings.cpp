@@ -1,3 +1,4 @@
+#include "discplan/Systems.h"
 #include "discplan/image/ImageFindings.h"
 
 #include <strings.h>
@@ -49,7 +50,7 @@ void ForEach(const ImageEntry& folder, const std::string& path, int nDepth, Visi
 
 std::vector<std::string> ReadersOf(const ImageFacts& facts, TreeKind kind)
 {
-    for (const TreeReaders& group : GroupSystemsByTree(facts, ImageSystems()))
+    for (const TreeReaders& group : GroupSystemsByTree(facts, KnownSystems()))
     {
         if (group.choice.outcome == TreeChoice::Reads && group.choice.kind == kind)
             return group.systems;
@@ -107,7 +108,7 @@ std::vector<ImageFinding> CheckImage(const DiscImageTrees& trees, const std::str
 {
     std::vector<ImageFinding> findings;
     ImageFacts                facts = FactsOf(trees);
-    std::vector<TreeReaders>  groups = GroupSystemsByTree(facts, ImageSystems());
+    std::vector<TreeReaders>  groups = GroupSystemsByTree(facts, KnownSystems());
 
     for (const TreeReaders& group : groups)
     {

@@ -31,17 +31,6 @@ ImageFacts FactsOf(const DiscImageTrees& trees)
     return facts;
 }
 
-const std::vector<std::string>& ImageSystems()
-{
-    static const std::vector<std::string> s_systems = [] {
-        std::vector<std::string> systems;
-        for (const SystemRow& row : SYSTEMS)
-            systems.push_back(row.szSystem);
-        return systems;
-    }();
-    return s_systems;
-}
-
 int UdfRevisionOfSystem(const std::string& system)
 {
     for (const SystemRow& row : SYSTEMS)

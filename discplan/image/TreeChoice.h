@@ -36,10 +36,6 @@ struct TreeChoice
     }
 };
 
-// The systems discplan plans for, in its order: win95, win98, win98se,
-// winme, nt4, win2000, winxp, winxp64, vista, win7, win10.
-const std::vector<std::string>& ImageSystems();
-
 // The highest UDF revision the system mounts (0x0102 for the Windows 98
 // family, 0 for Windows 95 and NT 4.0); -1 for a name it does not know.
 int UdfRevisionOfSystem(const std::string& system);

@@ -53,10 +53,10 @@ def make_pycdlib_image(path, files, folders=()):
     try:
         import pycdlib
     except ImportError:
-        spec = {'path': path, 'folders': list(folders),
+        request = {'path': path, 'folders': list(folders),
                 'files': [dict(entry, data=base64.b64encode(entry['data']).decode()) for entry in files]}
         result = subprocess.run(['/usr/bin/python3', os.path.abspath(__file__), '--pycdlib'],
-                                input=json.dumps(spec).encode(), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+                                input=json.dumps(request).encode(), stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         if result.returncode != 0:
             raise RuntimeError('pycdlib image failed: ' + result.stdout.decode(errors='replace')[-2000:])
         return path
@@ -95,6 +95,6 @@ def extract(path, tree, folder):
 
 
 if __name__ == '__main__' and sys.argv[1:] == ['--pycdlib']:
-    spec = json.load(sys.stdin)
-    make_pycdlib_image(spec['path'], [dict(entry, data=base64.b64decode(entry['data'])) for entry in spec['files']],
-                       spec['folders'])
+    request = json.load(sys.stdin)
+    make_pycdlib_image(request['path'], [dict(entry, data=base64.b64decode(entry['data'])) for entry in request['files']],
+                       request['folders'])

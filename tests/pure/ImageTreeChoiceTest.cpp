@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "discplan/Systems.h"
 #include "discplan/image/CdNames.h"
 #include "discplan/image/TreeChoice.h"
 
@@ -73,12 +74,12 @@ TEST(ImageTreeChoice, EachSystemReadsTheTreeOfItsRow)
     }
     TreeChoice choice;
     EXPECT_EQ(0, ChooseTree("win31", Facts(true, true, 0x0102, true), &choice));
-    EXPECT_EQ(11u, ImageSystems().size());
+    EXPECT_EQ(11u, KnownSystems().size());
 }
 
 TEST(ImageTreeChoice, SystemsThatShareATree)
 {
-    std::vector<TreeReaders> groups = GroupSystemsByTree(Facts(true, true, 0x0150, true), ImageSystems());
+    std::vector<TreeReaders> groups = GroupSystemsByTree(Facts(true, true, 0x0150, true), KnownSystems());
     ASSERT_EQ(2u, groups.size());
     EXPECT_EQ("Joliet", Text(groups[0].choice));
     EXPECT_EQ("win95, win98, win98se, winme, nt4", JoinSystems(groups[0].systems));
