@@ -13,6 +13,7 @@
 
 set(SETUP_WINE /usr/lib/wine/wine64 CACHE FILEPATH "Wine's 64-bit loader")
 set(SETUP_WINE32 /usr/lib/wine/wine CACHE FILEPATH "Wine's 32-bit loader")
+set(SETUP_PROBE32_PROGRAM "" CACHE FILEPATH "A program to try instead of the 32-bit probe's own (tests of the skip)")
 file(REMOVE ${CMAKE_BINARY_DIR}/wine-skipped.txt)
 
 # Per system: SETUP_BENCH_<system> (bench folder, loader [, win32] as
@@ -37,9 +38,17 @@ else()
     if(CMAKE_HOST_SYSTEM_PROCESSOR STREQUAL "x86_64")
         set(SETUP_CAN_RUN ON)
     endif()
-    # The 32-bit probe: the 32-bit loader is itself a 32-bit program; when the
-    # kernel cannot start it (or it is not installed), no x86 test can run.
-    if(SETUP_CAN_RUN AND NOT EXISTS ${SETUP_WINE32})
+    # The 32-bit probe: a program of a few bytes built for the i386. When the
+    # kernel cannot start it, no x86 Wine test can run (Debian's Wine runs
+    # 32-bit Windows programs only through its 32-bit loader).
+    if(SETUP_CAN_RUN)
+        execute_process(COMMAND ${CMAKE_SOURCE_DIR}/cmake/probe-32bit.sh ${SETUP_PROBE32_PROGRAM} RESULT_VARIABLE nProbe
+                        OUTPUT_QUIET ERROR_VARIABLE szProbeError TIMEOUT 30)
+        string(STRIP "${szProbeError}" szProbeError)
+    endif()
+    if(SETUP_CAN_RUN AND NOT nProbe EQUAL 0)
+        set(SETUP_SKIP_REASON "this machine cannot run 32-bit programs (${szProbeError})")
+    elseif(SETUP_CAN_RUN AND NOT EXISTS ${SETUP_WINE32})
         set(SETUP_SKIP_REASON "Wine's 32-bit loader ${SETUP_WINE32} is missing (Debian package wine32:i386)")
     elseif(SETUP_CAN_RUN)
         execute_process(COMMAND ${SETUP_WINE32} --version RESULT_VARIABLE nProbe
@@ -47,7 +56,7 @@ else()
         if(NOT nProbe EQUAL 0)
             string(REGEX REPLACE "[\r\n]+" " " szProbeError "${nProbe} ${szProbeError}")
             string(STRIP "${szProbeError}" szProbeError)
-            set(SETUP_SKIP_REASON "this machine cannot run 32-bit programs (${SETUP_WINE32} --version: ${szProbeError})")
+            set(SETUP_SKIP_REASON "Wine's 32-bit loader does not start (${SETUP_WINE32} --version: ${szProbeError})")
         endif()
     endif()
     if(SETUP_CAN_RUN AND NOT SETUP_SKIP_REASON AND NOT EXISTS ${SETUP_WINE})
@@ -67,13 +76,22 @@ list(GET SETUP_SYSTEMS 0 szDefaultSystem)
 list(GET SETUP_BENCH_${szDefaultSystem} 0 SETUP_BENCH_DIR)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${SETUP_BENCH_DIR})
 
+# The 64-bit system is set up, and its tests run, with Debian's Wine wrappers
+# made to fail as on a machine that cannot run 32-bit programs: nothing
+# 64-bit may depend on which loader a wrapper picks.
+set(SETUP_WITHOUT32_win64 ${CMAKE_BINARY_DIR}/without32)
 foreach(system IN LISTS SETUP_SYSTEMS)
     if(NOT SETUP_CAN_RUN OR SETUP_SKIP_${system})
         continue()
     endif()
     set(setup bench_setup${SETUP_SUFFIX_${system}})
     set(teardown bench_teardown${SETUP_SUFFIX_${system}})
-    add_test(NAME ${setup} COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-bench.sh setup ${SETUP_BENCH_${system}})
+    set(bench ${CMAKE_SOURCE_DIR}/cmake/wine-bench.sh setup ${SETUP_BENCH_${system}})
+    if(SETUP_WITHOUT32_${system})
+        add_test(NAME ${setup} COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-without32.sh ${SETUP_WITHOUT32_${system}} ${bench})
+    else()
+        add_test(NAME ${setup} COMMAND ${bench})
+    endif()
     list(GET SETUP_BENCH_${system} 0 dir)
     add_test(NAME ${teardown} COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-bench.sh teardown ${dir})
     set_tests_properties(${setup} PROPERTIES FIXTURES_SETUP wine${SETUP_SUFFIX_${system}})
@@ -93,6 +111,10 @@ function(setup_bench_test system name)
     else()
         add_test(NAME ${test} COMMAND ${ARGN})
         set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine${SETUP_SUFFIX_${system}})
+        if(SETUP_WITHOUT32_${system})
+            set_tests_properties(${test} PROPERTIES
+                ENVIRONMENT_MODIFICATION "PATH=path_list_prepend:${SETUP_WITHOUT32_${system}}/bin")
+        endif()
     endif()
     set(TEST_NAME ${test} PARENT_SCOPE)
     set(BENCH_DIR ${dir} PARENT_SCOPE)

@@ -5,11 +5,19 @@
 #                                 Xvfb and a persistent wineserver; wine-run.sh then starts
 #                                 programs with <loader> (default: the 64-bit one)
 #   wine-bench.sh teardown <dir>  stop that wineserver and that Xvfb (never anything else)
+# Wine's programs are started by the loader's path, never through Debian's
+# wrappers (wine, wineboot, wineserver): where wine32 is installed those pick
+# the 32-bit loader, which a kernel without 32-bit support cannot start.
 set -u
 action=$1
 dir=$2
 loader=${3:-/usr/lib/wine/wine64}
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The 64-bit server serves 32-bit, WoW64 and 64-bit prefixes alike; the
+# loader starts the one WINESERVER names.
+wineserver=/usr/lib/wine/wineserver64
+[ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver32
+export WINESERVER="$wineserver"
 
 case "$action" in
 setup)
@@ -28,12 +36,12 @@ setup)
     export DISPLAY="$(cat "$dir/display")"
     # A persistent server keeps each program start from paying for a new one.
     mkdir -p "$WINEPREFIX"
-    wineserver -p </dev/null >/dev/null 2>&1
-    wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 || { cat "$dir/wineboot.log" >&2; exit 1; }
+    "$wineserver" -p </dev/null >/dev/null 2>&1
+    "$loader" wineboot.exe -i </dev/null >"$dir/wineboot.log" 2>&1 || { cat "$dir/wineboot.log" >&2; exit 1; }
     echo "Wine prefix $WINEPREFIX ready on display $DISPLAY"
     ;;
 teardown)
-    [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
+    [ -d "$WINEPREFIX" ] && "$wineserver" -k 2>/dev/null
     if [ -f "$dir/xvfb.pid" ]; then
         kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
         rm -f "$dir/xvfb.pid"
