@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "discplan/CodePage.h"
-#include "discplan/Console.h"
-#include "discplan/DiscInput.h"
-#include "discplan/DiscPlan.h"
-#include "discplan/Findings.h"
-#include "discplan/PlanOutput.h"
-#include "discplan/Systems.h"
-#include "discplan/TreesDiffer.h"
+#include "discplan/codepage/CodePage.h"
+#include "discplan/output/Console.h"
+#include "discplan/input/DiscInput.h"
+#include "discplan/plan/DiscPlan.h"
+#include "discplan/findings/Findings.h"
+#include "discplan/output/PlanOutput.h"
+#include "discplan/plan/Systems.h"
+#include "discplan/findings/TreesDiffer.h"
 #include "SourceVersion.h"
 
 namespace {

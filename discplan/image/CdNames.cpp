@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "discplan/CodePage.h"
+#include "discplan/codepage/CodePage.h"
 
 std::string CdWindowsName(const std::string& recorded)
 {

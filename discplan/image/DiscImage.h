@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "discplan/DiscSource.h"
+#include "discplan/input/DiscSource.h"
 #include "discplan/image/ImageFile.h"
 #include "discplan/image/ImageTree.h"
 

@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "discplan/Systems.h"
+#include "discplan/plan/Systems.h"
 #include "discplan/image/DiscImage.h"
 #include "discplan/image/ImageFindings.h"
 #include "discplan/image/TreeChoice.h"

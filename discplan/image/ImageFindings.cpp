@@ -1,4 +1,4 @@
-#include "discplan/Systems.h"
+#include "discplan/plan/Systems.h"
 #include "discplan/image/ImageFindings.h"
 
 #include <strings.h>
