@@ -5,8 +5,8 @@
 #include <stdlib.h>
 
 #include "FuzzInput.h"
-#include "discplan/CodePage.h"
-#include "discplan/IniFile.h"
+#include "discplan/codepage/CodePage.h"
+#include "discplan/input/IniFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
 {
