@@ -11,6 +11,8 @@
 #include "discplan/findings/Findings.h"
 #include "discplan/output/PlanOutput.h"
 #include "discplan/plan/Systems.h"
+#include "discplan/findings/ImageDiffers.h"
+#include "discplan/findings/NameCut.h"
 #include "discplan/findings/TreesDiffer.h"
 #include "SourceVersion.h"
 
@@ -19,7 +21,7 @@ namespace {
 const char* const USAGE =
     "usage: discplan DISC_FOLDER|IMAGE [--os NAME]... [--lang CODE]... [--codepage N] [--cmdline TEXT]...\n"
     "                [--user admin|standard] [--engine current|outdated] [--at WINDOWS_FOLDER]\n"
-    "                [--launcher NAME] [--json] [--strict]\n"
+    "                [--launcher NAME] [--source FOLDER] [--json] [--strict]\n"
     "       discplan --version\n";
 
 int Refuse(const std::string& message, bool bUsage = false)
@@ -75,7 +77,7 @@ int main(int argc, char** argv)
     options.engine = "outdated";
     std::vector<std::string> systems, langs, cmdlines;
     bool                     bCmdlineGiven = false, bJson = false, bStrict = false;
-    std::string              codePage;
+    std::string              codePage, sourceFolder;
     bool                     bCodePageGiven = false;
     for (size_t i = 0; i < args.size(); ++i)
     {
@@ -106,6 +108,8 @@ int main(int argc, char** argv)
             options.at = args[++i];
         else if (arg == "--launcher" && bNext)
             options.launcher = args[++i];
+        else if (arg == "--source" && bNext)
+            sourceFolder = args[++i];
         else if (arg == "--json")
             bJson = true;
         else if (arg == "--strict")
@@ -142,13 +146,20 @@ int main(int argc, char** argv)
     }
     if (!IsWindowsFolder(options.at))
         return Refuse("--at needs a full Windows folder on a drive A to Z, such as D:\\ or E:\\disc");
+    // The launcher's folder has no separator at its end (but for a drive's
+    // root): "E:\\Discs\\" is the folder E:\\Discs.
+    while (options.at.size() > 3 && (options.at.back() == '\\' || options.at.back() == '/'))
+        options.at.pop_back();
     if (bCodePageGiven)
     {
         options.nCodePage = !codePage.empty() && codePage.find_first_not_of("0123456789") == std::string::npos &&
                                     codePage.size() < 6
                                 ? static_cast<unsigned>(std::stoul(codePage))
                                 : 0;
-        if (CCodePage::Get(options.nCodePage) == nullptr)
+        bool bAnsi = false;
+        for (unsigned nAnsi : AnsiCodePages())
+            bAnsi = bAnsi || nAnsi == options.nCodePage;
+        if (!bAnsi || CCodePage::Get(options.nCodePage) == nullptr)
         {
             std::string known;
             for (unsigned nKnown : AnsiCodePages())
@@ -186,28 +197,38 @@ int main(int argc, char** argv)
         if (CCodePage::Get(PlannedCodePage(input)) == nullptr)
             return Refuse("this build cannot convert code page " + std::to_string(PlannedCodePage(input)) +
                           " of language " + lang);
+        if (CCodePage::Get(PlannedOemCodePage(input)) == nullptr)
+            return Refuse("this build cannot convert the OEM code page " +
+                          std::to_string(PlannedOemCodePage(input)) + " of language " + lang);
     }
 
     CDiscInput  disc;
     std::string error;
     if (!disc.Open(folder, &error))
         return Refuse(error);
+    CDiscInput source;
+    if (!sourceFolder.empty() && (!disc.IsImage() || !CFolderSource::IsFolder(sourceFolder) ||
+                                  !source.Open(sourceFolder, &error)))
+        return Refuse(!disc.IsImage() ? "--source is the folder an image was mastered from: " + folder +
+                                            " is no image"
+                                      : "--source " + sourceFolder + " is no folder that can be read");
 
     // The disc's own findings, once per tree read and code page; an image's
-    // own, in every row.
+    // own, in every row, once per OEM code page (the ISO 9660 tree's names).
     std::map<std::pair<const CDiscSource*, unsigned>, std::vector<Finding>> discFindings;
-    const std::vector<Finding> imageFindings = disc.ImageFindings(options.at);
-    std::vector<Plan>          plans;
+    std::map<unsigned, std::vector<Finding>>                                imageFindings;
+    std::vector<Plan>                                                       plans;
     for (const std::string& cmdline : cmdlines)
     {
         for (const std::string& os : systems)
         {
-            const SystemDisc read = disc.ForSystem(os);
             for (const std::string& lang : langs)
             {
                 PlanInput input = options;
                 input.os = os, input.lang = lang, input.cmdline = cmdline;
-                Plan plan = MakeSystemPlan(read, input);
+                const unsigned   nOem = PlannedOemCodePage(input);
+                const SystemDisc read = disc.ForSystem(os, nOem);
+                Plan             plan = MakeSystemPlan(read, input);
                 if (read.pSource != nullptr)
                 {
                     const auto key = std::make_pair(read.pSource, plan.nCodePage);
@@ -215,12 +236,21 @@ int main(int argc, char** argv)
                         discFindings[key] = CheckDisc(*read.pSource, input);
                     AddDiscFindings(plan, discFindings[key]);
                 }
-                AddDiscFindings(plan, imageFindings);
+                if (!imageFindings.count(nOem))
+                    imageFindings[nOem] = disc.ImageFindings(options.at, nOem);
+                AddDiscFindings(plan, imageFindings[nOem]);
                 plans.push_back(plan);
             }
         }
     }
-    AddTreesDifferFinding(disc, plans);
+    if (disc.IsImage())
+    {
+        AddTreesDifferFinding(disc, plans);
+        AddTreeUnknownFinding(disc, plans);
+        AddNameCutFindings(disc, plans);
+        if (!sourceFolder.empty())
+            AddSourceDiffersFinding(disc, source, plans);
+    }
     bool bError = false;
     for (const Plan& plan : plans)
     {

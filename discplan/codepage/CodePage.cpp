@@ -7,9 +7,40 @@
 
 const std::vector<unsigned>& AnsiCodePages()
 {
-    static const std::vector<unsigned> codePages = {874,  932,  936,  949,  950,  1250, 1251,
-                                                    1252, 1253, 1254, 1255, 1256, 1257, 1258};
+    // 65001: Windows 10 1903 and later can make UTF-8 the ANSI code page
+    // ("Beta: Use Unicode UTF-8 for worldwide language support").
+    static const std::vector<unsigned> codePages = {874,  932,  936,  949,  950,  1250, 1251, 1252,
+                                                    1253, 1254, 1255, 1256, 1257, 1258, 65001};
     return codePages;
+}
+
+const std::vector<unsigned>& OemCodePages()
+{
+    static const std::vector<unsigned> codePages = {437, 720, 737, 775, 850, 852, 857, 862, 866,
+                                                    874, 932, 936, 949, 950, 1258, 65001};
+    return codePages;
+}
+
+unsigned OemCodePageOf(unsigned nAnsi, const std::string& languageCode)
+{
+    // The default OEM code page of each system locale: the United States
+    // kept the IBM PC's 437, the rest of Western Europe took 850.
+    static const struct
+    {
+        unsigned nAnsi, nOem;
+    } pairs[] = {{1250, 852}, {1251, 866}, {1253, 737}, {1254, 857}, {1255, 862}, {1256, 720},
+                 {1257, 775}, {1258, 1258}, {874, 874},  {932, 932},  {936, 936},  {949, 949},  {950, 950}};
+    if (nAnsi == 1252)
+        return languageCode == "enu" ? 437 : 850;
+    // The UTF-8 setting makes UTF-8 the OEM code page as well.
+    if (nAnsi == UTF8_CODE_PAGE)
+        return UTF8_CODE_PAGE;
+    for (const auto& pair : pairs)
+    {
+        if (pair.nAnsi == nAnsi)
+            return pair.nOem;
+    }
+    return 0;
 }
 
 unsigned CodePageOfLanguage(const std::string& code)
@@ -36,13 +67,16 @@ const CCodePage* CCodePage::Get(unsigned nCodePage)
     if (found != s_opened.end())
         return found->second.get();
     std::unique_ptr<CCodePage> pCodePage;
-    for (unsigned nAnsi : AnsiCodePages())
+    for (const std::vector<unsigned>* pKnown : {&AnsiCodePages(), &OemCodePages()})
     {
-        if (nAnsi == nCodePage)
+        for (unsigned nKnown : *pKnown)
         {
-            pCodePage.reset(new CCodePage(nCodePage));
-            if (!pCodePage->Open())
-                pCodePage.reset();
+            if (nKnown == nCodePage && !pCodePage)
+            {
+                pCodePage.reset(new CCodePage(nCodePage));
+                if (!pCodePage->Open())
+                    pCodePage.reset();
+            }
         }
     }
     return (s_opened[nCodePage] = std::move(pCodePage)).get();

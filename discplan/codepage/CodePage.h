@@ -12,16 +12,29 @@
 // The ANSI code pages a Windows system can have, in order.
 const std::vector<unsigned>& AnsiCodePages();
 
+// UTF-8 as a system's ANSI and OEM code page.
+const unsigned UTF8_CODE_PAGE = 65001;
+
 // The ANSI code page Windows gives the system of one of the launcher's
 // language codes: 1252 for "enu", "deu", ...; 1250 "plk", 932 "jpn", 936
 // "chs", 950 "cht", 949 "kor".
 unsigned CodePageOfLanguage(const std::string& code);
 
+// The OEM code pages of Windows's systems, in order: NT's CD file system
+// reads an ISO 9660 name's bytes through the system's OEM code page.
+const std::vector<unsigned>& OemCodePages();
+
+// The OEM code page of a system whose ANSI code page is nAnsi and whose
+// language is the launcher's code (the system's default OEM code page: 437
+// for English in the United States, 850 for the other languages of 1252,
+// 852 for 1250, 866 for 1251, ...); 0 for an unknown nAnsi.
+unsigned OemCodePageOf(unsigned nAnsi, const std::string& languageCode);
+
 class CCodePage
 {
 public:
     // The code page, made ready once per process; null when it is no ANSI
-    // code page of Windows or this build cannot convert it.
+    // or OEM code page of Windows or this build cannot convert it.
     static const CCodePage* Get(unsigned nCodePage);
 
     unsigned Number() const { return m_nCodePage; }

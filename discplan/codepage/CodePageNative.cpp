@@ -121,6 +121,10 @@ CCodePage::~CCodePage() { delete m_pTables; }
 
 int CCodePage::Open()
 {
+    // UTF-8 has no tables: every character is written, no byte leads a
+    // double-byte character.
+    if (m_nCodePage == UTF8_CODE_PAGE)
+        return 1;
     char szName[16];
     snprintf(szName, sizeof(szName), "CP%u", m_nCodePage);
     CIconv decoder("UTF-32LE", szName);
@@ -237,6 +241,10 @@ int CCodePage::Open()
 
 std::string CCodePage::Decode(const std::string& bytes) const
 {
+    // MultiByteToWideChar gives U+FFFD for each byte that is not part of a
+    // well-formed sequence, as CodePoints does.
+    if (m_nCodePage == UTF8_CODE_PAGE)
+        return Utf8(CodePoints(bytes));
     std::u32string text;
     const size_t   cb = bytes.size();
     for (size_t i = 0; i < cb; ++i)
@@ -261,6 +269,11 @@ std::string CCodePage::Decode(const std::string& bytes) const
 int CCodePage::Encode(const std::string& text, std::string* pBytes) const
 {
     pBytes->clear();
+    if (m_nCodePage == UTF8_CODE_PAGE)
+    {
+        *pBytes = Utf8(CodePoints(text));
+        return 1;
+    }
     int bExact = 1;
     for (char32_t ch : CodePoints(text))
     {

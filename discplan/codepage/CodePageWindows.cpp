@@ -72,14 +72,17 @@ int CCodePage::Encode(const std::string& text, std::string* pBytes) const
     const std::wstring wide = Wide(CodePoints(text));
     if (wide.empty())
         return 1;
-    BOOL      bDefaultUsed = FALSE;
-    const int cb           = WideCharToMultiByte(m_nCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                                 nullptr, 0, nullptr, nullptr);
+    // UTF-8 takes neither the flag nor the default character's report, and
+    // writes every character.
+    const DWORD dwFlags = m_nCodePage == UTF8_CODE_PAGE ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL        bDefaultUsed = FALSE;
+    const int   cb = WideCharToMultiByte(m_nCodePage, dwFlags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
     if (cb <= 0)
         return 0;
     pBytes->assign(cb, '\0');
-    WideCharToMultiByte(m_nCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), &(*pBytes)[0], cb,
-                        nullptr, &bDefaultUsed);
+    WideCharToMultiByte(m_nCodePage, dwFlags, wide.data(), static_cast<int>(wide.size()), &(*pBytes)[0], cb, nullptr,
+                        m_nCodePage == UTF8_CODE_PAGE ? nullptr : &bDefaultUsed);
     return bDefaultUsed ? 0 : 1;
 }
 

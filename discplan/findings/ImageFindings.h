@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "discplan/image/ImageTree.h"
+#include "discfs/FsTree.h"
+#include "discplan/codepage/CodePage.h"
 
 struct ImageFinding
 {
@@ -17,9 +18,18 @@ struct ImageFinding
 };
 
 // Codes: image-no-joliet, image-name-refused, image-iso-too-deep,
-// image-path-too-long, image-udf-unread, image-no-tree. szAt is the folder
-// the disc will be at on Windows ("D:\"), the start of every path counted.
-std::vector<ImageFinding> CheckImage(const DiscImageTrees& trees, const std::string& at = "D:\\");
+// image-path-too-long, image-udf-unread, image-no-tree. at is the folder
+// the disc will be at on Windows ("D:\\"), the start of every path counted;
+// pOem the OEM code page ISO 9660 names are read in (null: as recorded).
+std::vector<ImageFinding> CheckImage(const DiscFsTrees& trees, const std::string& at, const CCodePage* pOem);
+
+// 1 when the CD and UDF drivers refuse the name (a control character or one
+// of * ? / : \ in it) or the name is empty.
+int IsNameRefused(const std::string& name);
+
+// The number of UTF-16 code units of UTF-8 text: how Windows counts the
+// length of a path.
+size_t Utf16Length(const std::string& utf8);
 
 // The longest path Windows opens: MAX_PATH less its terminating zero,
 // counted in UTF-16 code units from the drive letter on.

@@ -1,5 +1,7 @@
 #include "discplan/findings/TreesDiffer.h"
 
+#include <map>
+
 #include "discplan/codepage/CodePage.h"
 #include "discplan/plan/DiscView.h"
 
@@ -26,9 +28,9 @@ std::string Join(const std::vector<std::string>& names, const char* szSeparator)
     return text;
 }
 
-// What a plan does, step by step, in words: two plans of one combination
-// differ where these first differ.
-std::vector<std::string> Steps(const Plan& plan)
+} // namespace
+
+std::vector<std::string> PlanSteps(const Plan& plan)
 {
     std::vector<std::string> steps;
     steps.push_back(plan.bHasEngineUpdate ? "run the engine update " + plan.engineUpdate.program + " -s" +
@@ -55,8 +57,14 @@ std::vector<std::string> Steps(const Plan& plan)
     return steps;
 }
 
-// The disc path (names from the root) of a path a plan names: relative to
-// the launcher's folder (".\x"), or full at the disc's Windows folder.
+size_t FirstDifferentStep(const std::vector<std::string>& stepsA, const std::vector<std::string>& stepsB)
+{
+    size_t nStep = 0;
+    while (nStep < stepsA.size() && nStep < stepsB.size() && stepsA[nStep] == stepsB[nStep])
+        ++nStep;
+    return nStep == stepsA.size() && nStep == stepsB.size() ? stepsA.size() : nStep;
+}
+
 std::vector<std::string> DiscPath(const std::string& path, const std::string& at)
 {
     std::u32string points = CodePoints(path);
@@ -83,6 +91,8 @@ std::vector<std::string> DiscPath(const std::string& path, const std::string& at
     return parts;
 }
 
+namespace {
+
 // Follows the first n names of parts in source, as Windows matches names:
 // 1 with the names as the source lists them.
 int Walk(const CDiscSource& source, const std::vector<std::string>& parts, size_t n, std::vector<std::string>* pNames,
@@ -106,11 +116,7 @@ int Walk(const CDiscSource& source, const std::vector<std::string>& parts, size_
     return 1;
 }
 
-struct Side
-{
-    const CDiscSource* pSource;
-    std::string        name; // "the Joliet tree"
-};
+using Side = DiscSide;
 
 // Where the two trees first part along path: a name in one and not in the
 // other, a folder in one and a file in the other, or (Setup.ini, the one
@@ -182,9 +188,8 @@ int TreeDifference(const Side& a, const Side& b, const std::vector<std::string>&
     return 0;
 }
 
-// The difference between the trees that explains why the two plans differ:
-// on the way to something either plan starts, reads or looks for, else the
-// first of all.
+} // namespace
+
 std::string ExplainingDifference(const Side& a, const Side& b, const Plan& planA, const Plan& planB)
 {
     std::vector<std::string> paths = {"Setup.ini"};
@@ -214,11 +219,20 @@ std::string CmdlineName(const std::string& cmdline)
     return cmdline.empty() ? "no command line" : "\"" + cmdline + "\"";
 }
 
-} // namespace
-
 void AddTreesDifferFinding(const CDiscInput& disc, std::vector<Plan>& plans)
 {
-    const std::vector<DiscTree> trees = disc.ReadTrees();
+    // The trees and the systems reading them are the same in every OEM code
+    // page; the ISO 9660 tree's names are those of each plan's own.
+    std::map<unsigned, std::vector<DiscTree>> byOem;
+    for (const Plan& plan : plans)
+    {
+        const unsigned nOem = PlannedOemCodePage(plan.input);
+        if (!byOem.count(nOem))
+            byOem[nOem] = disc.ReadTrees(nOem);
+    }
+    if (byOem.empty())
+        return;
+    const std::vector<DiscTree>& trees = byOem.begin()->second;
     struct Found
     {
         std::string first, second; // the trees' codes
@@ -235,18 +249,19 @@ void AddTreesDifferFinding(const CDiscInput& disc, std::vector<Plan>& plans)
             {
                 if (!plan.unplanned.empty() || (plan.tree != first.disc.tree && plan.tree != second.disc.tree))
                     continue;
+                const std::vector<DiscTree>& own = byOem[PlannedOemCodePage(plan.input)];
+                const DiscTree& firstOwn  = own[i];
+                const DiscTree& secondOwn = own[j];
                 const bool bFirst = plan.tree == first.disc.tree;
-                const Plan other  = MakeSystemPlan(bFirst ? second.disc : first.disc, plan.input);
+                const Plan other  = MakeSystemPlan(bFirst ? secondOwn.disc : firstOwn.disc, plan.input);
                 const Plan& planA = bFirst ? plan : other;
                 const Plan& planB = bFirst ? other : plan;
-                const std::vector<std::string> stepsA = Steps(planA), stepsB = Steps(planB);
-                size_t                         nStep  = 0;
-                while (nStep < stepsA.size() && stepsA[nStep] == stepsB[nStep])
-                    ++nStep;
+                const std::vector<std::string> stepsA = PlanSteps(planA), stepsB = PlanSteps(planB);
+                const size_t                   nStep  = FirstDifferentStep(stepsA, stepsB);
                 if (nStep == stepsA.size())
                     continue;
-                const Side a = {first.disc.pSource, "the " + first.disc.treeName + " tree"};
-                const Side b = {second.disc.pSource, "the " + second.disc.treeName + " tree"};
+                const Side a = {firstOwn.disc.pSource, "the " + first.disc.treeName + " tree"};
+                const Side b = {secondOwn.disc.pSource, "the " + second.disc.treeName + " tree"};
                 const std::string message =
                     Join(first.systems, ", ") + " read " + a.name + " and " + Join(second.systems, ", ") + " " +
                     b.name + ", which change the plan: for " + CmdlineName(plan.input.cmdline) + " in " +

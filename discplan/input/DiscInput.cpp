@@ -24,25 +24,25 @@ int CDiscInput::Open(const std::string& path, std::string* pError)
 
 std::string CDiscInput::Describe() const { return m_pImage ? m_pImage->Describe() : m_path; }
 
-SystemDisc CDiscInput::ForSystem(const std::string& os) const
+SystemDisc CDiscInput::ForSystem(const std::string& os, unsigned nOemCodePage) const
 {
     if (m_pImage)
-        return m_pImage->ForSystem(os);
+        return m_pImage->ForSystem(os, nOemCodePage);
     SystemDisc disc;
     disc.pSource = &m_folder;
     return disc;
 }
 
-std::vector<DiscTree> CDiscInput::ReadTrees() const
+std::vector<DiscTree> CDiscInput::ReadTrees(unsigned nOemCodePage) const
 {
     if (m_pImage)
-        return m_pImage->ReadTrees();
-    return {{ForSystem(KnownSystems().front()), KnownSystems()}};
+        return m_pImage->ReadTrees(nOemCodePage);
+    return {{ForSystem(KnownSystems().front(), nOemCodePage), KnownSystems()}};
 }
 
-std::vector<Finding> CDiscInput::ImageFindings(const std::string& at) const
+std::vector<Finding> CDiscInput::ImageFindings(const std::string& at, unsigned nOemCodePage) const
 {
-    return m_pImage ? m_pImage->Findings(at) : std::vector<Finding>();
+    return m_pImage ? m_pImage->Findings(at, nOemCodePage) : std::vector<Finding>();
 }
 
 Plan MakeSystemPlan(const SystemDisc& disc, const PlanInput& input)
@@ -67,8 +67,9 @@ Plan MakeSystemPlan(const SystemDisc& disc, const PlanInput& input)
         plan.findings.push_back(disc.why);
         plan.nOwnFindings = plan.findings.size();
     }
-    plan.tree        = disc.tree;
-    plan.udfRevision = disc.udfRevision;
+    plan.tree            = disc.tree;
+    plan.udfRevision     = disc.udfRevision;
+    plan.treeAlternative = disc.alternativeTree;
     return plan;
 }
 

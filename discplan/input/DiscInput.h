@@ -21,6 +21,11 @@ struct SystemDisc
     std::string        udfRevision;       // "1.02" where the system reads a UDF tree
     std::string        unplanned;         // with no source: "unknown" or "nothing"
     Finding            why;               // with no source: the error that says why
+    // Where it is not known which of two trees the system reads: the other
+    // one, whose plan must agree (null otherwise).
+    const CDiscSource* pAlternative = nullptr;
+    std::string        alternativeTree;     // "joliet"
+    std::string        alternativeTreeName; // "Joliet"
 };
 
 // A tree systems read, with all the systems discplan knows that read it.
@@ -30,22 +35,23 @@ struct DiscTree
     std::vector<std::string> systems;
 };
 
-// A disc image's trees as the systems read them. The native build reads
-// images (ImageInput.cpp); the Windows build reads none.
+// A disc image's trees as the systems read them (ImageInput.cpp). The ISO
+// 9660 tree's names with bytes above 127 mean what the reading system's OEM
+// code page makes of them: each call names that code page.
 class CImageInput
 {
 public:
     virtual ~CImageInput() {}
     // "image disc.iso (ISO 9660, Joliet, UDF 1.02)"
     virtual std::string           Describe() const = 0;
-    virtual SystemDisc            ForSystem(const std::string& os) const = 0;
-    virtual std::vector<DiscTree> ReadTrees() const = 0;
+    virtual SystemDisc            ForSystem(const std::string& os, unsigned nOemCodePage) const = 0;
+    virtual std::vector<DiscTree> ReadTrees(unsigned nOemCodePage) const = 0;
     // What is wrong with the image itself, paths counted from at.
-    virtual std::vector<Finding> Findings(const std::string& at) const = 0;
+    virtual std::vector<Finding> Findings(const std::string& at, unsigned nOemCodePage) const = 0;
 };
 
 // The image file at path; null with *pError, one line, when it cannot be
-// read or this build reads no images.
+// read.
 std::unique_ptr<CImageInput> OpenImageInput(const std::string& path, std::string* pError);
 
 class CDiscInput
@@ -59,15 +65,18 @@ public:
     // and its trees.
     std::string Describe() const;
 
-    // The source os reads (a name KnownSystems gives).
-    SystemDisc ForSystem(const std::string& os) const;
+    // The source os reads (a name KnownSystems gives), on a system of the
+    // OEM code page (OemCodePageOf).
+    SystemDisc ForSystem(const std::string& os, unsigned nOemCodePage) const;
 
     // The trees that systems read and discplan has read, each with the
     // systems reading it; one for a folder.
-    std::vector<DiscTree> ReadTrees() const;
+    std::vector<DiscTree> ReadTrees(unsigned nOemCodePage) const;
 
     // The image's own findings; none for a folder.
-    std::vector<Finding> ImageFindings(const std::string& at) const;
+    std::vector<Finding> ImageFindings(const std::string& at, unsigned nOemCodePage) const;
+
+    bool IsImage() const { return m_pImage != nullptr; }
 
 private:
     std::string                  m_path;

@@ -1,40 +1,50 @@
-// imagedump: the trees of a disc image as discplan reads them, the tree each
-// system reads and the image's findings, as JSON; or one file's bytes.
-//   imagedump IMAGE [--at WINDOWS_FOLDER]
-//   imagedump IMAGE --read iso9660|joliet|udf PATH   (PATH with '/')
-// Exit code 2 with a message when the image cannot be read.
+// imagedump: the trees of a disc image as discplan reads them (the names as
+// a system of one OEM code page lists them), the tree each system reads and
+// the image's findings, as JSON; or one file's bytes.
+//   imagedump IMAGE [--at WINDOWS_FOLDER] [--oem CODEPAGE]
+//   imagedump IMAGE [--oem CODEPAGE] --read iso9660|joliet|udf PATH   (PATH with '/')
+// The OEM code page is 850 unless given. Exit code 2 with a message when the
+// image cannot be read.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <nlohmann/json.hpp>
 
+#include "discfs/DiscFs.h"
+#include "discplan/findings/ImageFindings.h"
+#include "discplan/input/ImageSource.h"
+#include "discplan/input/TreeChoice.h"
 #include "discplan/plan/Systems.h"
-#include "discplan/image/DiscImage.h"
-#include "discplan/image/ImageFindings.h"
-#include "discplan/image/TreeChoice.h"
 
 namespace {
 
 using nlohmann::json;
 
-void AddEntries(const ImageEntry& folder, const std::string& path, json* pEntries)
+void AddEntries(const CImageSource& source, const FsTree& tree, const std::vector<std::string>& folder,
+                const std::string& path, json* pEntries)
 {
-    for (const ImageEntry& child : folder.children)
+    std::vector<DiscEntry> entries;
+    source.List(folder, &entries);
+    for (const DiscEntry& child : entries)
     {
-        std::string childPath = path.empty() ? child.name : path + "/" + child.name;
-        json        entry = {{"path", childPath}, {"folder", child.bFolder}};
+        const std::string        childPath = path.empty() ? child.name : path + "/" + child.name;
+        std::vector<std::string> childFolder = folder;
+        childFolder.push_back(child.name);
+        json entry = {{"path", childPath}, {"folder", child.bFolder}};
         if (!child.bFolder)
-            entry["size"] = child.cbSize;
+            entry["size"] = tree.entries[source.Find(childFolder)].cbSize;
         pEntries->push_back(entry);
-        if (child.bFolder)
-            AddEntries(child, childPath, pEntries);
+        if (child.bFolder && folder.size() < 300)
+            AddEntries(source, tree, childFolder, childPath, pEntries);
     }
 }
 
-json TreeJson(const ImageTree& tree)
+json TreeJson(const CDiscFs& image, const FsTree& tree, const CCodePage* pOem)
 {
     json entries = json::array();
-    AddEntries(tree.root, "", &entries);
+    if (tree.bRead)
+        AddEntries(CImageSource(image, tree, pOem), tree, {}, "", &entries);
     return {{"present", tree.bPresent}, {"read", tree.bRead}, {"problem", tree.problem}, {"entries", entries}};
 }
 
@@ -44,25 +54,15 @@ std::string ChoiceText(const TreeChoice& choice)
         return "unknown";
     if (choice.outcome == TreeChoice::Nothing)
         return "none";
-    return TreeKindName(choice.kind);
+    return std::string(FsKindName(choice.kind)) + (choice.bUncertain ? " or " + std::string(FsKindName(choice.other)) : "");
 }
 
-bool KindOf(const char* szName, TreeKind* pKind)
+const FsTree* TreeNamed(const DiscFsTrees& trees, const char* szName)
 {
-    const struct
-    {
-        const char* szName;
-        TreeKind    kind;
-    } kinds[] = {{"iso9660", TreeKind::Iso9660}, {"joliet", TreeKind::Joliet}, {"udf", TreeKind::Udf}};
-    for (const auto& kind : kinds)
-    {
-        if (strcmp(szName, kind.szName) == 0)
-        {
-            *pKind = kind.kind;
-            return true;
-        }
-    }
-    return false;
+    return strcmp(szName, "iso9660") == 0 ? &trees.iso9660
+         : strcmp(szName, "joliet") == 0  ? &trees.joliet
+         : strcmp(szName, "udf") == 0     ? &trees.udf
+                                          : nullptr;
 }
 
 std::vector<std::string> SplitSlashes(const std::string& path)
@@ -86,17 +86,20 @@ std::vector<std::string> SplitSlashes(const std::string& path)
 int main(int argc, char** argv)
 {
     std::string at = "D:\\";
+    unsigned    nOem = 850;
     const char* szReadTree = nullptr;
     const char* szReadPath = nullptr;
     if (argc < 2)
     {
-        fprintf(stderr, "usage: imagedump IMAGE [--at WINDOWS_FOLDER] [--read TREE PATH]\n");
+        fprintf(stderr, "usage: imagedump IMAGE [--at WINDOWS_FOLDER] [--oem CODEPAGE] [--read TREE PATH]\n");
         return 2;
     }
     for (int i = 2; i < argc; ++i)
     {
         if (strcmp(argv[i], "--at") == 0 && i + 1 < argc)
             at = argv[++i];
+        else if (strcmp(argv[i], "--oem") == 0 && i + 1 < argc)
+            nOem = static_cast<unsigned>(strtoul(argv[++i], nullptr, 10));
         else if (strcmp(argv[i], "--read") == 0 && i + 2 < argc)
         {
             szReadTree = argv[++i];
@@ -108,24 +111,30 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    CDiscImage  image;
+    const CCodePage* pOem = CCodePage::Get(nOem);
+    if (!pOem)
+    {
+        fprintf(stderr, "imagedump: cannot convert code page %u\n", nOem);
+        return 2;
+    }
+    CDiscFs     image;
     std::string error;
     if (!image.Open(argv[1], &error))
     {
-        fprintf(stderr, "%s\n", error.c_str());
+        fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
         return 2;
     }
+    const DiscFsTrees& trees = image.Trees();
     if (szReadTree)
     {
-        TreeKind kind;
-        if (!KindOf(szReadTree, &kind))
+        const FsTree* pTree = TreeNamed(trees, szReadTree);
+        if (!pTree)
         {
             fprintf(stderr, "imagedump: no tree %s\n", szReadTree);
             return 2;
         }
-        CImageSource source(image, kind);
-        std::string  bytes;
-        if (!source.Read(SplitSlashes(szReadPath), &bytes))
+        std::string bytes;
+        if (!CImageSource(image, *pTree, pOem).Read(SplitSlashes(szReadPath), &bytes))
         {
             fprintf(stderr, "imagedump: %s is not a file of the %s tree\n", szReadPath, szReadTree);
             return 1;
@@ -133,8 +142,7 @@ int main(int argc, char** argv)
         fwrite(bytes.data(), 1, bytes.size(), stdout);
         return 0;
     }
-    const DiscImageTrees& trees = image.Trees();
-    json                  systems = json::object();
+    json systems = json::object();
     for (const std::string& system : KnownSystems())
     {
         TreeChoice choice;
@@ -142,13 +150,15 @@ int main(int argc, char** argv)
         systems[system] = ChoiceText(choice);
     }
     json findings = json::array();
-    for (const ImageFinding& finding : CheckImage(trees, at))
+    for (const ImageFinding& finding : CheckImage(trees, at, pOem))
         findings.push_back({{"severity", finding.severity}, {"code", finding.code}, {"message", finding.message}});
-    json out = {
-        {"udf_revision", trees.udf.bPresent ? json(UdfRevisionText(trees.nUdfRevision)) : json(nullptr)},
-        {"trees", {{"iso9660", TreeJson(trees.iso9660)}, {"joliet", TreeJson(trees.joliet)}, {"udf", TreeJson(trees.udf)}}},
-        {"systems", systems},
-        {"findings", findings}};
+    json out = {{"udf_revision", trees.udf.bPresent ? json(UdfRevisionText(trees.udf.nUdfRevision)) : json(nullptr)},
+                {"trees",
+                 {{"iso9660", TreeJson(image, trees.iso9660, pOem)},
+                  {"joliet", TreeJson(image, trees.joliet, pOem)},
+                  {"udf", TreeJson(image, trees.udf, pOem)}}},
+                {"systems", systems},
+                {"findings", findings}};
     printf("%s\n", out.dump(1).c_str());
     return 0;
 }

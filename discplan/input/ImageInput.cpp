@@ -1,19 +1,21 @@
-// A disc image as discplan's systems read it, through the image reader.
+// A disc image as discplan's systems read it, through the disc file
+// systems reader.
 #include "discplan/input/DiscInput.h"
 
+#include <map>
+
+#include "discfs/DiscFs.h"
+#include "discplan/findings/ImageFindings.h"
+#include "discplan/input/ImageSource.h"
+#include "discplan/input/TreeChoice.h"
 #include "discplan/plan/Systems.h"
-#include "discplan/image/DiscImage.h"
-#include "discplan/image/ImageFindings.h"
-#include "discplan/image/TreeChoice.h"
 
 namespace {
 
-const char* TreeCode(TreeKind kind)
+const char* TreeCode(FsKind kind)
 {
-    return kind == TreeKind::Joliet ? "joliet" : kind == TreeKind::Udf ? "udf" : "iso9660";
+    return kind == FsKind::Joliet ? "joliet" : kind == FsKind::Udf ? "udf" : "iso9660";
 }
-
-Finding AsFinding(const ImageFinding& finding) { return {finding.severity, finding.code, finding.message}; }
 
 class CReadImage : public CImageInput
 {
@@ -23,46 +25,51 @@ public:
     int Open(std::string* pError)
     {
         if (!m_image.Open(m_path.c_str(), pError))
+        {
+            *pError = m_path + ": " + *pError;
             return 0;
-        for (TreeKind kind : {TreeKind::Iso9660, TreeKind::Joliet, TreeKind::Udf})
-            m_sources.emplace_back(new CImageSource(m_image, kind));
+        }
         m_facts = FactsOf(m_image.Trees());
         return 1;
     }
 
     std::string Describe() const override
     {
-        const DiscImageTrees& trees = m_image.Trees();
-        std::string           text;
-        for (const ImageTree* pTree : {&trees.iso9660, &trees.joliet, &trees.udf})
+        const DiscFsTrees& trees = m_image.Trees();
+        std::string        text;
+        for (const FsTree* pTree : {&trees.iso9660, &trees.joliet, &trees.udf})
         {
             if (!pTree->bPresent)
                 continue;
             text += text.empty() ? "" : ", ";
-            text += pTree->kind == TreeKind::Udf ? "UDF " + UdfRevisionText(trees.nUdfRevision)
-                                                 : std::string(TreeKindName(pTree->kind));
+            text += TreeName(pTree->kind);
             if (!pTree->bRead)
                 text += " not read";
         }
         return "image " + m_path + " (" + (text.empty() ? "no tree" : text) + ")";
     }
 
-    SystemDisc ForSystem(const std::string& os) const override
+    SystemDisc ForSystem(const std::string& os, unsigned nOemCodePage) const override
     {
         SystemDisc disc;
         TreeChoice choice;
         if (!ChooseTree(os, m_facts, &choice))
             return disc;
-        const std::string revision = UdfRevisionText(m_facts.nUdfRevision);
         if (choice.outcome != TreeChoice::Nothing)
         {
             disc.tree        = TreeCode(choice.kind);
-            disc.treeName    = choice.kind == TreeKind::Udf ? "UDF " + revision : TreeKindName(choice.kind);
-            disc.udfRevision = choice.kind == TreeKind::Udf ? revision : "";
+            disc.treeName    = TreeName(choice.kind);
+            disc.udfRevision = choice.kind == FsKind::Udf ? UdfRevisionText(m_facts.nUdfRevision) : "";
         }
         if (choice.outcome == TreeChoice::Reads)
         {
-            disc.pSource = m_sources[static_cast<size_t>(choice.kind)].get();
+            disc.pSource = Source(choice.kind, nOemCodePage);
+            if (choice.bUncertain)
+            {
+                disc.pAlternative        = Source(choice.other, nOemCodePage);
+                disc.alternativeTree     = TreeCode(choice.other);
+                disc.alternativeTreeName = TreeName(choice.other);
+            }
             return disc;
         }
         // The image's own finding for this system's group names it already.
@@ -75,40 +82,55 @@ public:
                 readers = system == os ? JoinSystems(group.systems) : readers;
         }
         disc.why = {"error", szCode,
-                    os + (disc.unplanned == "unknown" ? " reads UDF " + revision + ", which is not read"
+                    os + (disc.unplanned == "unknown" ? " reads " + disc.treeName + ", which is not read"
                                                       : " finds no tree it reads on the image")};
-        for (const ImageFinding& finding : CheckImage(m_image.Trees()))
+        for (const ImageFinding& finding : CheckImage(m_image.Trees(), "D:\\", nullptr))
         {
             if (finding.code == szCode && finding.message.find(readers) != std::string::npos)
-                disc.why = AsFinding(finding);
+                disc.why = {finding.severity, finding.code, finding.message};
         }
         return disc;
     }
 
-    std::vector<DiscTree> ReadTrees() const override
+    std::vector<DiscTree> ReadTrees(unsigned nOemCodePage) const override
     {
         std::vector<DiscTree> trees;
         for (const TreeReaders& group : GroupSystemsByTree(m_facts, KnownSystems()))
         {
             if (group.choice.outcome == TreeChoice::Reads)
-                trees.push_back({ForSystem(group.systems.front()), group.systems});
+                trees.push_back({ForSystem(group.systems.front(), nOemCodePage), group.systems});
         }
         return trees;
     }
 
-    std::vector<Finding> Findings(const std::string& at) const override
+    std::vector<Finding> Findings(const std::string& at, unsigned nOemCodePage) const override
     {
         std::vector<Finding> findings;
-        for (const ImageFinding& finding : CheckImage(m_image.Trees(), at))
-            findings.push_back(AsFinding(finding));
+        for (const ImageFinding& finding : CheckImage(m_image.Trees(), at, CCodePage::Get(nOemCodePage)))
+            findings.push_back({finding.severity, finding.code, finding.message});
         return findings;
     }
 
 private:
-    std::string                                m_path;
-    CDiscImage                                 m_image;
-    std::vector<std::unique_ptr<CImageSource>> m_sources; // by TreeKind
-    ImageFacts                                 m_facts;
+    std::string TreeName(FsKind kind) const
+    {
+        return kind == FsKind::Udf ? "UDF " + UdfRevisionText(m_facts.nUdfRevision) : FsKindName(kind);
+    }
+
+    // The source of one tree; the ISO 9660 tree's per OEM code page.
+    const CDiscSource* Source(FsKind kind, unsigned nOemCodePage) const
+    {
+        const unsigned nKey = kind == FsKind::Iso9660 ? nOemCodePage : 0;
+        std::unique_ptr<CImageSource>& pSource = m_sources[{kind, nKey}];
+        if (!pSource)
+            pSource.reset(new CImageSource(m_image, m_image.Trees().Tree(kind), CCodePage::Get(nKey)));
+        return pSource.get();
+    }
+
+    std::string                                                          m_path;
+    CDiscFs                                                              m_image;
+    ImageFacts                                                           m_facts;
+    mutable std::map<std::pair<FsKind, unsigned>, std::unique_ptr<CImageSource>> m_sources;
 };
 
 } // namespace

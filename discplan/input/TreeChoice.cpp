@@ -1,4 +1,4 @@
-#include "discplan/image/TreeChoice.h"
+#include "discplan/input/TreeChoice.h"
 
 namespace {
 
@@ -11,22 +11,25 @@ struct SystemRow
 // Windows 95 and NT 4.0 have no UDF driver. Windows 98 and Me mount UDF
 // 1.02 (DVD-Video's revision), Windows 2000 up to 1.50, XP and Server 2003
 // up to 2.01, Vista and later, and an ISO file mounted by Windows 8 and
-// later, up to 2.60.
+// later, up to 2.60. Whether the Windows 98 family prefers UDF to Joliet on
+// a bridge disc is not known (its UDF driver is documented for DVD-Video
+// only): there both are candidates.
 const SystemRow SYSTEMS[] = {
     {"win95", 0},        {"win98", 0x0102},   {"win98se", 0x0102}, {"winme", 0x0102},
     {"nt4", 0},          {"win2000", 0x0150}, {"winxp", 0x0201},   {"winxp64", 0x0201},
-    {"vista", 0x0260},   {"win7", 0x0260},    {"win10", 0x0260},
+    {"vista", 0x0260},   {"win7", 0x0260},    {"win8", 0x0260},    {"win81", 0x0260},
+    {"win10", 0x0260},   {"win11", 0x0260},
 };
 
 } // namespace
 
-ImageFacts FactsOf(const DiscImageTrees& trees)
+ImageFacts FactsOf(const DiscFsTrees& trees)
 {
     ImageFacts facts;
     facts.bIso9660 = trees.iso9660.bPresent;
     facts.bJoliet = trees.joliet.bPresent;
     facts.bUdf = trees.udf.bPresent;
-    facts.nUdfRevision = trees.nUdfRevision;
+    facts.nUdfRevision = trees.udf.nUdfRevision;
     facts.bUdfRead = trees.udf.bRead;
     return facts;
 }
@@ -51,12 +54,17 @@ int ChooseTree(const std::string& system, const ImageFacts& facts, TreeChoice* p
     {
         // Never Joliet in its place: that is not what this system shows.
         pChoice->outcome = facts.bUdfRead ? TreeChoice::Reads : TreeChoice::Unknown;
-        pChoice->kind = TreeKind::Udf;
+        pChoice->kind = FsKind::Udf;
+        if (nUdfMax == 0x0102 && facts.bUdfRead && (facts.bJoliet || facts.bIso9660))
+        {
+            pChoice->bUncertain = true;
+            pChoice->other = facts.bJoliet ? FsKind::Joliet : FsKind::Iso9660;
+        }
     }
     else if (facts.bJoliet || facts.bIso9660)
     {
         pChoice->outcome = TreeChoice::Reads;
-        pChoice->kind = facts.bJoliet ? TreeKind::Joliet : TreeKind::Iso9660;
+        pChoice->kind = facts.bJoliet ? FsKind::Joliet : FsKind::Iso9660;
     }
     return 1;
 }

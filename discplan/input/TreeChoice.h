@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "discplan/image/ImageTree.h"
+#include "discfs/FsTree.h"
 
 // What the choice needs to know of an image.
 struct ImageFacts
@@ -17,7 +17,7 @@ struct ImageFacts
     bool     bUdfRead = false; // the reader has the UDF tree
 };
 
-ImageFacts FactsOf(const DiscImageTrees& trees);
+ImageFacts FactsOf(const DiscFsTrees& trees);
 
 struct TreeChoice
 {
@@ -27,12 +27,18 @@ struct TreeChoice
         Unknown, // it reads a UDF tree that the reader has not read
         Nothing  // the image has no tree it reads
     };
-    Outcome  outcome = Nothing;
-    TreeKind kind = TreeKind::Iso9660;
+    Outcome outcome = Nothing;
+    FsKind  kind = FsKind::Iso9660;
+    // Where it is not known which of two trees the system prefers (the
+    // Windows 98 family on a UDF 1.02 bridge): the other one. The plan is
+    // made from kind and held to one made from the other.
+    bool    bUncertain = false;
+    FsKind  other = FsKind::Iso9660;
 
-    bool operator==(const TreeChoice& other) const
+    bool operator==(const TreeChoice& that) const
     {
-        return outcome == other.outcome && (outcome != Reads || kind == other.kind);
+        return outcome == that.outcome && (outcome != Reads || kind == that.kind) && bUncertain == that.bUncertain &&
+               (!bUncertain || other == that.other);
     }
 };
 

@@ -69,6 +69,7 @@ Json PlanObject(const Plan& plan)
     object["tree"]              = TextOrNull(plan.tree);
     object["udf_revision"]      = TextOrNull(plan.udfRevision);
     object["unplanned"]         = TextOrNull(plan.unplanned);
+    object["tree_alternative"]  = TextOrNull(plan.treeAlternative);
     // No plan: what the disc decides is unknown, not empty.
     if (!plan.unplanned.empty())
     {

@@ -19,13 +19,14 @@ const PlannedStart* LaunchOf(const Plan& plan)
     return nullptr;
 }
 
-// "the Joliet tree", "the UDF 1.02 tree".
-std::string TreeName(const Plan& plan)
+// "Joliet", "UDF 1.02".
+std::string TreeName(const std::string& tree, const std::string& udfRevision)
 {
-    const std::string name = plan.tree == "joliet" ? "Joliet" : plan.tree == "udf" ? "UDF " + plan.udfRevision
-                                                                                   : "ISO 9660";
-    return "the " + name + " tree";
+    return tree == "joliet" ? "Joliet" : tree == "udf" ? "UDF " + udfRevision : "ISO 9660";
 }
+
+// "the Joliet tree", "the UDF 1.02 tree".
+std::string TreeName(const Plan& plan) { return "the " + TreeName(plan.tree, plan.udfRevision) + " tree"; }
 
 // The outcome of a plan in words, without the system and language it is for.
 std::string Outcome(const Plan& plan)
@@ -36,7 +37,11 @@ std::string Outcome(const Plan& plan)
     else if (plan.unplanned == "nothing")
         out += "    no plan: the image has no tree it reads\n";
     else if (!plan.tree.empty())
-        out += "    read from " + TreeName(plan) + "\n";
+        out += "    read from " + TreeName(plan) +
+               (plan.treeAlternative.empty() ? ""
+                                             : " (or the " + TreeName(plan.treeAlternative, plan.udfRevision) +
+                                                   " tree: which one is not known)") +
+               "\n";
     if (!plan.unplanned.empty())
     {
         for (size_t i = 0; i < plan.nOwnFindings; ++i)
@@ -167,7 +172,10 @@ std::string TreesRead(const TextHeading& heading, const std::vector<Plan>& plans
         const std::string tree = plan.unplanned == "nothing" ? "no tree"
                                  : plan.unplanned == "unknown" ? TreeName(plan) + " (not read: no plan)"
                                  : plan.tree.empty()           ? ""
-                                                               : TreeName(plan);
+                                 : plan.treeAlternative.empty()
+                                     ? TreeName(plan)
+                                     : TreeName(plan) + " or the " + TreeName(plan.treeAlternative, plan.udfRevision) +
+                                           " tree (not known which)";
         if (tree.empty())
             continue;
         if (!systems.count(tree))

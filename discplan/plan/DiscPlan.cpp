@@ -140,6 +140,12 @@ unsigned PlannedCodePage(const PlanInput& input)
     return input.nCodePage != 0 ? input.nCodePage : CodePageOfLanguage(KnownLanguage(input.lang));
 }
 
+unsigned PlannedOemCodePage(const PlanInput& input)
+{
+    const std::string language = KnownLanguage(input.lang);
+    return OemCodePageOf(PlannedCodePage(input), language.empty() ? "enu" : language);
+}
+
 Plan MakePlan(const CDiscSource& source, const PlanInput& input)
 {
     Plan plan;

@@ -72,6 +72,10 @@ struct Plan
     std::string               tree;
     std::string               udfRevision;
     std::string               unplanned;
+    // Where it is not known which of two trees the system reads: the other
+    // one ("joliet"); the plan is made from tree and holds for both unless a
+    // finding says otherwise (image-tree-unknown).
+    std::string               treeAlternative;
 };
 
 // The plan of one combination over the disc as source holds it for that
@@ -80,3 +84,7 @@ Plan MakePlan(const CDiscSource& source, const PlanInput& input);
 
 // The code page a combination plans in.
 unsigned PlannedCodePage(const PlanInput& input);
+
+// The OEM code page of that system (NT's CD file system reads ISO 9660
+// names in it).
+unsigned PlannedOemCodePage(const PlanInput& input);

@@ -26,7 +26,12 @@ const SystemRecord g_systems[] = {
     {"winxp64", {OS_PLATFORM_NT, 5, 2, 3790, "Service Pack 2"}, ""},
     {"vista", {OS_PLATFORM_NT, 6, 0, 6002, "Service Pack 2"}, ""},
     {"win7", {OS_PLATFORM_NT, 6, 1, 7601, "Service Pack 1"}, ""},
+    // Windows 8, 8.1, 10 and 11 all say 6.2 to a program whose manifest
+    // names no supported systems, as Setup.exe's does.
+    {"win8", {OS_PLATFORM_NT, 6, 2, 9200, ""}, ""},
+    {"win81", {OS_PLATFORM_NT, 6, 2, 9200, ""}, ""},
     {"win10", {OS_PLATFORM_NT, 6, 2, 9200, ""}, ""},
+    {"win11", {OS_PLATFORM_NT, 6, 2, 9200, ""}, ""},
 };
 
 const char* g_szVersionNumber = "";
