@@ -60,13 +60,12 @@ void AddTreeUnknownFinding(const CDiscInput& disc, std::vector<Plan>& plans)
                        "it is not known whether " + plan.input.os + " reads " + both +
                            " of this image, and they change the plan: " + how +
                            "; make the two trees name the same files"};
-        else
-            finding = {"info", "image-tree-unknown",
-                       "it is not known whether " + plan.input.os + " reads " + both +
-                           " of this image; the plans are the same for both"};
     }
     for (const std::string& os : order)
-        AddToSystem(plans, os, bySystem[os]);
+    {
+        if (bySystem[os].severity == "error")
+            AddToSystem(plans, os, bySystem[os]);
+    }
 }
 
 void AddSourceDiffersFinding(const CDiscInput& disc, const CDiscInput& source, std::vector<Plan>& plans)

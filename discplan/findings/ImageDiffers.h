@@ -12,7 +12,7 @@
 // 98 family on a UDF 1.02 bridge): where the plan over the other tree
 // differs, an error (image-tree-unknown) in every row of that system, naming
 // the first combination that differs and the first difference between the
-// trees; where none differs, a note that the plan holds for both.
+// trees (the row itself says that the tree read is not known).
 void AddTreeUnknownFinding(const CDiscInput& disc, std::vector<Plan>& plans);
 
 // For each system whose plan of the image differs from the plan of source
