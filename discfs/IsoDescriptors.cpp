@@ -31,7 +31,8 @@ template <typename Take> void ScanDescriptors(const CImageReader& image, Take ta
         if (!image.Read(nBlock * FS_BLOCK, FS_BLOCK, block))
             return;
         const CSpan descriptor(block, FS_BLOCK);
-        if (memcmp(block + 1, "CD001", 5) != 0 || descriptor.U8(6) != 1 ||
+        const CSpan id = descriptor.Sub(1, 5);
+        if (id.Size() != 5 || memcmp(id.Data(), "CD001", 5) != 0 || descriptor.U8(6) != 1 ||
             descriptor.U8(0) == ISO_TYPE_TERMINATOR)
             return;
         if (take(static_cast<uint32_t>(nBlock), descriptor))

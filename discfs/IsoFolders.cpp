@@ -92,14 +92,15 @@ int CIsoWalk::ReadFolder(const PendingFolder& folder)
     // (Windows locates a folder through the path table and sizes it from
     // '.'; we take the location from the parent's record instead, which the
     // path table repeats on every disc a mastering tool writes).
-    uint8_t first[FS_BLOCK];
-    if (!InImage(folder.nBlock, FS_BLOCK) || !m_image.Read(folder.nBlock * FS_BLOCK, FS_BLOCK, first))
+    uint8_t block[FS_BLOCK];
+    if (!InImage(folder.nBlock, FS_BLOCK) || !m_image.Read(folder.nBlock * FS_BLOCK, FS_BLOCK, block))
         return Fail(folder.nEntry, folder.nBlock, "lies past the end of the image");
+    const CSpan first(block, FS_BLOCK);
     IsoRecord   self;
     const char* szWhy = nullptr;
-    if (first[0] != 0 && !ReadIsoRecord(CSpan(first, FS_BLOCK), 0, &self, &szWhy))
+    if (first.U8(0) != 0 && !ReadIsoRecord(first, 0, &self, &szWhy))
         return Fail(folder.nEntry, folder.nBlock, std::string(szWhy) + " (its first record)");
-    if (first[0] == 0 || !self.IsSelfOrParent() || self.name.U8(0) != 0)
+    if (first.U8(0) == 0 || !self.IsSelfOrParent() || self.name.U8(0) != 0)
         return Fail(folder.nEntry, folder.nBlock, "does not begin with its own record ('.')");
     const uint64_t cbFolder = (static_cast<uint64_t>(self.cbData) + FS_BLOCK - 1) / FS_BLOCK * FS_BLOCK;
     if (cbFolder == 0)
@@ -238,16 +239,18 @@ int CIsoWalk::AddExtents(uint32_t nFile, const IsoRecord& record)
 // "the Joliet folder \Dusmara at block 40"
 std::string CIsoWalk::Where(uint32_t nEntry, uint64_t nBlock) const
 {
-    const std::string recorded = m_tree.PathOf(nEntry);
-    std::string       path;
-    if (m_bJoliet)
-        path = recorded;
-    else
+    // ISO 9660 bytes above 127 shown as the Latin-1 code points of the same
+    // number, as fsdump shows names; control characters, which names may
+    // hold, as '?' to keep the message one line.
+    std::string path;
+    for (unsigned char ch : m_tree.PathOf(nEntry))
     {
-        // ISO 9660 bytes above 127 shown as the Latin-1 code points of the
-        // same number, as fsdump shows names.
-        for (unsigned char ch : recorded)
+        if (ch < 0x20 || ch == 0x7F)
+            path += '?';
+        else if (!m_bJoliet && ch > 127)
             AppendUtf8(ch, &path);
+        else
+            path += static_cast<char>(ch);
     }
     if (path.size() > ISO_MESSAGE_PATH)
     {

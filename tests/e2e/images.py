@@ -6,6 +6,7 @@ for end-to-end checks that plan a disc from its image.
     make_pycdlib_image(path, files)     trees that differ (pycdlib)
     make_empty_udf(path, revision)      an empty UDF image of any revision
     extract(path, tree, folder)         'iso9660', 'joliet' or 'udf' to a folder
+    expand(path)                        an image kept in short form, written out whole
 
 pycdlib is Debian's python3-pycdlib, for Debian's own Python: another
 Python (the e2e harness's) makes pycdlib images by running this module with
@@ -15,8 +16,10 @@ import base64
 import io
 import json
 import os
+import struct
 import subprocess
 import sys
+import tempfile
 
 # kind: the mastering command line, before the output and the folder.
 KINDS = {
@@ -30,6 +33,10 @@ KINDS = {
     'iso-level-4': ['xorriso', '-as', 'mkisofs', '-iso-level', '4', '-J'],
     'genisoimage-level-1': ['genisoimage', '-iso-level', '1'],  # no Joliet: 8.3 upper-case names
     'udf-bridge': ['genisoimage', '-J', '-udf'],               # UDF 1.02 whose names copy Joliet's
+    'genisoimage-joliet': ['genisoimage', '-quiet', '-J'],
+    # ISO 9660:1999: its descriptor (version 2) comes before the Joliet one,
+    # where Windows stops looking.
+    'genisoimage-level-4': ['genisoimage', '-quiet', '-iso-level', '4', '-J'],
 }
 
 
@@ -92,6 +99,29 @@ def extract(path, tree, folder):
         read_fs = {'iso9660': 'ecma119', 'joliet': 'norock'}[tree]
         _run(['xorriso', '-osirrox', 'on', '-read_fs', read_fs, '-indev', path, '-extract', '/', folder])
     return folder
+
+
+def expand(path):
+    """Writes the image kept at path in short form (tests/fuzz/image_seed.py:
+    its length in blocks and the bytes cut from its end, then each block
+    that is not all zeros as block number, byte count and bytes) to a
+    temporary file, and returns that file's path; the caller removes it."""
+    with open(path, 'rb') as f:
+        short = f.read()
+    blocks, cut = struct.unpack_from('<HH', short)
+    handle, full = tempfile.mkstemp(suffix='.iso')
+    with os.fdopen(handle, 'wb') as image:
+        image.truncate(blocks * 2048 - cut)
+        at = 4
+        while True:
+            number, size = struct.unpack_from('<HH', short, at)
+            at += 4
+            if size == 0:
+                break
+            image.seek(number * 2048)
+            image.write(short[at:at + size])
+            at += size
+    return full
 
 
 if __name__ == '__main__' and sys.argv[1:] == ['--pycdlib']:
