@@ -57,6 +57,17 @@ int TakeMetadataFile(const CUdfPartitions& partitions, const UdfEntry& entry, Fs
             return 0;
         nFirst += nCount;
     }
+    // Blocks past the image make the file unusable here, so that the
+    // mirror is tried, rather than when a folder is read through them.
+    const uint64_t nImageBlocks = partitions.Image().Size() / FS_BLOCK;
+    for (const UdfRun& run : *pRuns)
+    {
+        if (run.nImageBlock > nImageBlocks || run.nCount > nImageBlocks - run.nImageBlock)
+        {
+            *pWhy = "has an extent past the image's end (block " + std::to_string(run.nImageBlock) + ")";
+            return 0;
+        }
+    }
     *pnLength = static_cast<uint32_t>(nFirst);
     return budget.TakeExtents(pRuns->size(), pWhy);
 }
