@@ -7,6 +7,9 @@ for end-to-end checks that plan a disc from its image.
     make_empty_udf(path, revision)      an empty UDF image of any revision
     extract(path, tree, folder)         'iso9660', 'joliet' or 'udf' to a folder
     expand(path)                        an image kept in short form, written out whole
+    make_mkudffs(path, media, revision)  an empty UDF image of a media type
+    make_udf_revision(source, path, rev) a UDF 1.02 image patched to declare rev
+    make_udf_written(path, files, ...)   files in a UDF layout of our own writer
 
 pycdlib is Debian's python3-pycdlib, for Debian's own Python: another
 Python (the e2e harness's) makes pycdlib images by running this module with
@@ -123,6 +126,66 @@ def expand(path):
             at += size
     return full
 
+
+
+def make_mkudffs(path, media, revision, options=(), megabytes=4):
+    """An empty UDF image mkudffs masters for media ('dvd', 'bdr', 'cdr',
+    'dvdrw', 'hd' ...) and revision ('2.01'), the media type before the
+    revision as mkudffs needs, with options (['--ad=long']); None when
+    mkudffs refuses the combination."""
+    with open(path, 'wb') as image:
+        image.truncate(megabytes * 1024 * 1024)
+    result = subprocess.run(['mkudffs', '--media-type=' + media, '--udfrev=' + revision] + list(options) + [path],
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    if result.returncode != 0:
+        os.remove(path)
+        return None
+    return path
+
+
+def make_udf_revision(source, path, revision):
+    """A copy of the UDF 1.02 image source (pycdlib's, genisoimage's) that
+    declares revision ('2.50'): the domain identifiers' suffixes and the
+    UDF entity identifiers' revision fields patched, NSR03 for 2.00 on, each
+    descriptor changed re-checksummed with its CRC recomputed. The layout
+    stays 1.02's: no metadata partition (make_udf_written has them)."""
+    import struct
+    import udf_writer
+    number = int(revision.replace('.', ''), 16)
+    with open(source, 'rb') as f:
+        data = bytearray(f.read())
+    if number >= 0x200:
+        for block in range(16, 32):
+            if data[block * 2048 + 1:block * 2048 + 6] == b'NSR02':
+                data[block * 2048 + 1:block * 2048 + 6] = b'NSR03'
+    for block in range(len(data) // 2048):
+        at = block * 2048
+        ident, = struct.unpack_from('<H', data, at)
+        descriptor = bytes(data[at:at + 2048])
+        if not (1 <= ident <= 9 or 256 <= ident <= 266) or \
+                descriptor[4] != (sum(descriptor[:4]) + sum(descriptor[5:16])) & 0xFF:
+            continue
+        patched = bytearray(descriptor)
+        for name in (b'*OSTA UDF Compliant', b'*UDF '):
+            found = patched.find(name)
+            while found > 0:
+                struct.pack_into('<H', patched, found + 23, number)
+                found = patched.find(name, found + 1)
+        if number >= 0x200:
+            patched = patched.replace(b'+NSR02', b'+NSR03')
+        if patched != descriptor:
+            data[at:at + 2048] = udf_writer.retag(bytes(patched))
+    with open(path, 'wb') as f:
+        f.write(data)
+    return path
+
+
+def make_udf_written(path, files, revision, layout, ad='short', efe=True, split=False):
+    """A UDF image of files written by the test's own writer (udf_writer.py):
+    the layouts Debian's tools do not master with files, metadata
+    partitions above all."""
+    import udf_writer
+    return udf_writer.write_udf(path, files, revision, layout, ad, efe, split)
 
 if __name__ == '__main__' and sys.argv[1:] == ['--pycdlib']:
     request = json.load(sys.stdin)
