@@ -197,6 +197,13 @@ int ReadUdfEntry(const CUdfPartitions& partitions, uint16_t nRef, uint32_t nBloc
     }
     pEntry->nFileType = block.U8(27);
     pEntry->cbSize = block.Le64(56);
+    // A folder past the limit is refused before its descriptors are gathered.
+    if (pEntry->nFileType == UDF_FILE_TYPE_FOLDER && pEntry->cbSize > FS_MAX_FOLDER_BYTES)
+    {
+        *pError = what + At(pEntry->nImageBlock) + " is a folder of " + std::to_string(pEntry->cbSize) +
+                  " bytes, more than " + std::to_string(FS_MAX_FOLDER_BYTES);
+        return 0;
+    }
     const size_t   nDescriptors = cbFixed + static_cast<size_t>(cbAttributes);
     const unsigned nKind = block.Le16(34) & 7;
     if (nKind == 3)

@@ -18,6 +18,8 @@ const uint64_t MAX_ALL_FOLDER_BYTES = 256 * 1024 * 1024;
 const size_t   FID_FIXED = 38; // a file identifier's fixed part
 const uint8_t  FID_HIDDEN = 0x01, FID_FOLDER = 0x02, FID_DELETED = 0x04, FID_PARENT = 0x08;
 
+const size_t   MESSAGE_PATH = 200; // the end of a longer path is shown
+
 std::string At(uint64_t nBlock) { return " at block " + std::to_string(nBlock); }
 
 uint64_t KeyOf(uint16_t nRef, uint32_t nBlock) { return (static_cast<uint64_t>(nRef) << 32) | nBlock; }
@@ -43,7 +45,7 @@ public:
                       std::to_string(folder.entry.nFileType) + ")";
             return 0;
         }
-        if (!m_budget.TakeEntries(1, pError) || !CheckFolderSize(folder.entry, "\\", pError))
+        if (!m_budget.TakeEntries(1, pError))
             return 0;
         FsEntry entry;
         entry.bFolder = true;
@@ -68,13 +70,21 @@ private:
         UdfEntry entry;
     };
 
-    int CheckFolderSize(const UdfEntry& entry, const std::string& path, std::string* pError)
+    // The entry's path for a message: control characters, which names may
+    // hold, as '?' to keep the message one line; a long path's end.
+    std::string Shown(uint32_t nEntry) const
     {
-        if (entry.cbSize <= FS_MAX_FOLDER_BYTES)
-            return 1;
-        *pError = "the UDF folder " + path + At(entry.nImageBlock) + " claims " + std::to_string(entry.cbSize) +
-                  " bytes, more than " + std::to_string(FS_MAX_FOLDER_BYTES);
-        return 0;
+        std::string path;
+        for (unsigned char ch : m_tree.PathOf(nEntry))
+            path += ch < 0x20 || ch == 0x7F ? '?' : static_cast<char>(ch);
+        if (path.size() > MESSAGE_PATH)
+        {
+            size_t nCut = path.size() - MESSAGE_PATH;
+            while (nCut < path.size() && (static_cast<unsigned char>(path[nCut]) & 0xC0) == 0x80)
+                ++nCut;
+            path = "..." + path.substr(nCut);
+        }
+        return path;
     }
 
     // The folder's bytes, read whole: a file identifier may cross from one
@@ -107,7 +117,7 @@ private:
 
     int ListFolder(const CFolder& folder, std::string* pError)
     {
-        const std::string    path = m_tree.PathOf(folder.nEntry);
+        const std::string    path = Shown(folder.nEntry);
         std::vector<uint8_t> bytes;
         if (!ReadBytes(folder, path, &bytes, pError))
             return 0;
@@ -168,7 +178,7 @@ private:
         const uint32_t nChild = static_cast<uint32_t>(m_tree.entries.size());
         ++m_tree.entries[folder.nEntry].nChildren;
         m_tree.entries.push_back(std::move(child));
-        const std::string path = m_tree.PathOf(nChild);
+        const std::string path = Shown(nChild);
         const auto        known = m_entryOf.find(KeyOf(nRef, nBlock));
         if (known != m_entryOf.end())
         {
@@ -177,7 +187,7 @@ private:
             FsEntry&       entry = m_tree.entries[nChild];
             if (other.bFolder || entry.bFolder)
             {
-                *pError = "the UDF folder " + path + " names the file entry of " + m_tree.PathOf(known->second) +
+                *pError = "the UDF folder " + path + " names the file entry of " + Shown(known->second) +
                           " again" + (other.bFolder ? " (a loop)" : "");
                 return 0;
             }
@@ -206,8 +216,6 @@ private:
                 *pError = "the UDF folders nest deeper than " + std::to_string(FS_MAX_DEPTH) + " levels (at " + path + ")";
                 return 0;
             }
-            if (!CheckFolderSize(sub.entry, path, pError))
-                return 0;
             sub.nEntry = nChild;
             sub.nDepth = folder.nDepth + 1;
             m_pending.push_back(std::move(sub));

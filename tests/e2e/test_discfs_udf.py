@@ -197,12 +197,12 @@ class UdfAgreementTest(unittest.TestCase):
         # Empty images of each media type and revision mkudffs takes (it
         # refuses revisions past 2.01 but for write-once media): the root
         # alone, through a VAT on CD-R, DVD-R and BD-R, a sparing table on
-        # DVD-RW; 512-byte blocks (hd) refused. libudfread and 7-Zip open
+        # DVD-RW, entries of ICB strategy 4096; 512-byte blocks (hd) refused. libudfread and 7-Zip open
         # only some of them (neither a VAT, nor libudfread a sparing table).
         made = 0
         for media in ('dvd', 'dvdram', 'dvdrw', 'dvdr', 'cdr', 'cdrw', 'bdr', 'hd'):
             for revision in ('1.02', '1.50', '2.00', '2.01', '2.50', '2.60'):
-                for options in ([], ['--ad=short'], ['--ad=long'], ['--spartable']):
+                for options in ([], ['--ad=short'], ['--ad=long'], ['--spartable'], ['--strategy=4096']):
                     if options and media not in ('dvd', 'dvdrw', 'bdr', 'cdr'):
                         continue
                     path = os.path.join(self.work, 'mk.img')
@@ -288,7 +288,7 @@ class UdfHostileTest(unittest.TestCase):
         'udf-extent-loop': r'file entry of \\A\\b.exe at block \d+ continues in an allocation extent met before \(a loop\)',
         'udf-entry-lengths': r'file entry of \\A\\b.exe at block \d+ has attributes or allocation descriptors past its end',
         'udf-huge-length': r'readme.txt at block \d+ has extents for 2048 of its 18446744073709551615 bytes',
-        'udf-folder-huge': r'the UDF folder \\A at block \d+ claims 9437184 bytes, more than 8388608',
+        'udf-folder-huge': r'the UDF file entry of \\A at block \d+ is a folder of 9437184 bytes, more than 8388608',
         'udf-name-past-folder': r'the UDF folder \\A at block \d+ has a file identifier at byte \d+ that runs past',
         'udf-lvd-checksum': 'read',
         'udf-lvd-checksum-both': r'logical volume descriptor at block 34 .* bad tag checksum \(the reserve sequence: .*block 50',
