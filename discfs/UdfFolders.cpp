@@ -105,7 +105,8 @@ private:
         size_t nAt = 0;
         for (const FsExtent& piece : pieces)
         {
-            if (!piece.bZeros && !m_partitions.Image().Read(piece.nOffset, static_cast<size_t>(piece.cbLength), pBytes->data() + nAt))
+            if (piece.cbLength > pBytes->size() - nAt ||
+                (!piece.bZeros && !m_partitions.Image().Read(piece.nOffset, static_cast<size_t>(piece.cbLength), pBytes->data() + nAt)))
             {
                 *pError = "the UDF folder " + path + At(entry.nImageBlock) + " lies past the image's end";
                 return 0;

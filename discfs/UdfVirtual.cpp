@@ -149,7 +149,8 @@ int ReadVatRuns(const CUdfPartitions& partitions, uint16_t nRef, uint32_t nStart
     size_t               nAt = 0;
     for (const FsExtent& piece : pieces)
     {
-        if (!piece.bZeros && !image.Read(piece.nOffset, static_cast<size_t>(piece.cbLength), bytes.data() + nAt))
+        if (piece.cbLength > bytes.size() - nAt ||
+            (!piece.bZeros && !image.Read(piece.nOffset, static_cast<size_t>(piece.cbLength), bytes.data() + nAt)))
         {
             *pWhy = vat + " lies past the image's end";
             return 0;

@@ -10,10 +10,6 @@
 
 namespace {
 
-// The volume recognition sequence starts at byte 32768 (after the 16
-// blocks of the system area), one 2048-byte descriptor after another.
-const uint64_t VRS_START = 32768;
-const int      MAX_VRS_DESCRIPTORS = 64;
 // A volume descriptor sequence is 16 blocks or so; pointers may chain a
 // few sequence extents, each followed once.
 const int      MAX_SEQUENCE_DESCRIPTORS = 1024;
@@ -23,36 +19,6 @@ const size_t   LVD_MAPS = 440; // where the logical volume descriptor's partitio
 std::string At(uint64_t nBlock) { return " at block " + std::to_string(nBlock); }
 
 uint64_t BlocksOf(uint64_t cb) { return (cb + FS_BLOCK - 1) / FS_BLOCK; }
-
-// An NSR descriptor inside an extended area (BEA01 ... TEA01) marks a UDF
-// volume. How strictly Windows holds the sequence is not documented: the
-// scan follows ECMA-167 and stops at the first descriptor whose identifier
-// is none of the known ones (CD001 and the others may come first on a
-// bridge disc); a missing TEA01 is tolerated.
-bool HasNsrDescriptor(const CImageReader& image)
-{
-    static const char* const s_known[] = {"CD001", "CDW02", "BOOT2", "BEA01", "NSR02", "NSR03", "TEA01"};
-    bool bExtended = false;
-    for (int i = 0; i < MAX_VRS_DESCRIPTORS; ++i)
-    {
-        uint8_t head[7];
-        if (!image.Read(VRS_START + static_cast<uint64_t>(i) * FS_BLOCK, sizeof(head), head))
-            return false;
-        const char* szId = reinterpret_cast<const char*>(head + 1);
-        bool        bKnown = false;
-        for (const char* szKnown : s_known)
-            bKnown = bKnown || memcmp(szId, szKnown, 5) == 0;
-        if (!bKnown)
-            return false;
-        if (memcmp(szId, "BEA01", 5) == 0)
-            bExtended = true;
-        else if (memcmp(szId, "TEA01", 5) == 0)
-            bExtended = false;
-        else if (bExtended && (memcmp(szId, "NSR02", 5) == 0 || memcmp(szId, "NSR03", 5) == 0))
-            return true;
-    }
-    return false;
-}
 
 // What one volume descriptor sequence gives: the prevailing logical volume
 // descriptor and partition descriptors (highest sequence number each).
@@ -238,20 +204,6 @@ int UseSequence(const CImageReader& image, uint32_t nBlock, uint32_t cbLength, U
     return 1;
 }
 
-// An anchor at block 256 of another block size: a hard disk's UDF.
-int OtherBlockSize(const CImageReader& image)
-{
-    for (int cbBlock : {512, 1024, 4096})
-    {
-        uint8_t     bytes[UDF_TAG_SIZE];
-        std::string why;
-        if (image.Read(256ull * static_cast<unsigned>(cbBlock), sizeof(bytes), bytes) &&
-            CheckUdfTag(CSpan(bytes, sizeof(bytes)), UDF_TAG_ANCHOR, 256, &why))
-            return cbBlock;
-    }
-    return 0;
-}
-
 } // namespace
 
 const UdfPartitionDescriptor* UdfVolumeInfo::Partition(uint16_t nNumber) const
@@ -267,7 +219,7 @@ const UdfPartitionDescriptor* UdfVolumeInfo::Partition(uint16_t nNumber) const
 int FindUdfVolume(const CImageReader& image, UdfVolumeInfo* pInfo, std::string* pError)
 {
     *pInfo = UdfVolumeInfo();
-    if (!HasNsrDescriptor(image))
+    if (!HasUdfNsrDescriptor(image))
         return 1;
     // The anchor at block 256, else at N-256, else at N-1 (N the image's
     // blocks), in the order ECMA-167 gives; which of them Windows reads is
@@ -284,7 +236,7 @@ int FindUdfVolume(const CImageReader& image, UdfVolumeInfo* pInfo, std::string* 
     }
     if (!nAnchor)
     {
-        const int cbBlock = OtherBlockSize(image);
+        const int cbBlock = UdfOtherBlockSize(image);
         *pError = cbBlock ? "the UDF volume has blocks of " + std::to_string(cbBlock) + " bytes, not the 2048 of a disc"
                           : "the UDF volume has no anchor at block 256, N-256 or N-1 (N = " +
                                 std::to_string(nBlocks) + " blocks)";

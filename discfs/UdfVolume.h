@@ -55,6 +55,14 @@ struct UdfVolumeInfo
     const UdfPartitionDescriptor* Partition(uint16_t nNumber) const;
 };
 
+// An NSR descriptor inside an extended area (BEA01 ... TEA01) of the
+// volume recognition sequence: the image has a UDF volume.
+bool HasUdfNsrDescriptor(const CImageReader& image);
+
+// The block size (512, 1024 or 4096) of a UDF volume whose anchor is at
+// block 256 of that size, or 0: a hard disk's UDF, for the message.
+int UdfOtherBlockSize(const CImageReader& image);
+
 // Finds the UDF volume of the image: the volume recognition sequence with
 // an NSR descriptor, an anchor, and a usable volume descriptor sequence
 // (the main one, else the reserve one). 1 with pInfo->bPresent false when
