@@ -244,6 +244,14 @@ class UdfAgreementTest(unittest.TestCase):
             for revision in ('1.50', '2.01'):
                 cases.append((revision, 'vat', ad, False, False, ()))
             cases.append(('2.01', 'sparable', ad, True, False, ()))
+        # ICB strategy 4096: the entry an indirect entry names. libudfread
+        # refuses the strategy; 7-Zip reads the first entry's stale bytes.
+        rewritten = [{'path': '/a.txt', 'data': b'aaa'}, {'path': '/r.txt', 'data': b'the newer entry', 'rewritten': True},
+                     {'path': '/l.txt', 'link': '/r.txt'}]
+        for layout in ('physical', 'metadata'):
+            with self.subTest(layout=layout, strategy=4096):
+                image = images.make_udf_written(os.path.join(self.work, 'r.img'), rewritten, '2.50', layout)
+                self.agree(image, (), written_tree(rewritten))
         for revision, layout, ad, efe, split, readers in cases:
             with self.subTest(revision=revision, layout=layout, ad=ad, efe=efe, split=split):
                 image = images.make_udf_written(os.path.join(self.work, 'w.img'), WRITTEN, revision, layout, ad,

@@ -13,7 +13,9 @@ many extents, not side by side), 'continued' (the descriptors in an
 allocation extent descriptor), 'hole' (a not-recorded extent of zeros of
 that many blocks after the first block), 'inline' (the data inside the
 entry), 'link' (the path of a file this name is a hard link to),
-'deleted' (a deleted identifier of this name before the real one).
+'deleted' (a deleted identifier of this name before the real one),
+'rewritten' (ICB strategy 4096: an entry of 3 stale bytes, then an
+indirect entry to the file's own).
 layout: 'physical', 'sparable' (a packet of the partition moved by the
 sparing table, garbage left at its place), 'metadata' (2.50 on: the
 entries and folders in a metadata file of two extents, and its mirror),
@@ -121,12 +123,12 @@ class _Writer:
         return start
 
     # -- entries ---------------------------------------------------------
-    def entry(self, block, file_type, size, ads, ad_kind, links, unique, inline=None):
+    def entry(self, block, file_type, size, ads, ad_kind, links, unique, inline=None, strategy=4):
         """A file entry (or extended one) at meta block, its descriptors ads
         (bytes) or its data inline."""
         flags = 3 if inline is not None else ad_kind
         body_ads = inline if inline is not None else ads
-        icb = struct.pack('<IHHHBB', 0, 4, 0, 1, 0, file_type) + b'\0' * 6 + struct.pack('<H', flags)
+        icb = struct.pack('<IHHHBB', 0, strategy, 0, 1 if strategy == 4 else 2, 0, file_type) + b'\0' * 6 + struct.pack('<H', flags)
         recorded = 0 if inline is not None else (size + B - 1) // B
         impl = regid('*discfs test writer')
         if self.efe:
@@ -161,6 +163,11 @@ class _Writer:
             if node.spec.get('link'):
                 continue
             node.fe = self.meta_block()
+            if node.spec.get('rewritten'):
+                # Strategy 4096: the first entry, the indirect entry after it,
+                # the entry it names (the file's own).
+                self.meta_block()
+                node.fe_first, node.fe = node.fe, self.meta_block()
             node.unique = 0 if node is self.root else unique[0]
             unique[0] += 1
             order.extend(node.children)
@@ -168,6 +175,7 @@ class _Writer:
             if node.spec.get('link'):
                 target = self.nodes[node.spec['link'].strip('/')]
                 node.fe, node.unique = target.fe, target.unique
+                node.fe_first = getattr(target, 'fe_first', target.fe)
 
     def fids(self, node, first_block):
         """The folder's identifiers as recorded from meta block first_block
@@ -181,7 +189,7 @@ class _Writer:
             entries.append((chars, name_bytes(child.name), child))
         for chars, name, target in entries:
             use = struct.pack('<HI', 0, target.unique & 0xFFFFFFFF)
-            body = struct.pack('<HBB', 1, chars, len(name)) + long_ad(B, target.fe, self.meta_ref, use)
+            body = struct.pack('<HBB', 1, chars, len(name)) + long_ad(B, getattr(target, 'fe_first', target.fe), self.meta_ref, use)
             body += struct.pack('<H', 0) + name
             body += b'\0' * ((4 - (16 + len(body)) % 4) % 4)
             # A folder inside its entry: the entry's block; else the block
@@ -243,6 +251,13 @@ class _Writer:
             self.meta[aed] = ('tagged', 258, body)
             ads = self.alloc(1 if kind else 0, len(body) + 16, aed, self.meta_ref, ext_type=3)
             kind = 1 if kind else 0
+        if spec.get('rewritten'):
+            self.meta[node.fe_first] = self.entry(node.fe_first, 5, 3, None, 0, links, node.unique, inline=b'old',
+                                                  strategy=4096)
+            self.meta[node.fe_first + 1] = ('tagged', 259, struct.pack('<IHHHBB', 0, 4096, 0, 2, 0, 3) + b'\0' * 8
+                                            + long_ad(B, node.fe, self.meta_ref))
+            self.meta[node.fe] = self.entry(node.fe, 5, len(data), ads, kind, links, node.unique, strategy=4096)
+            return
         self.meta[node.fe] = self.entry(node.fe, 5, len(data), ads, kind, links, node.unique)
 
     def put_data(self, block, data):
