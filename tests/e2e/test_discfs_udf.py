@@ -11,10 +11,12 @@ one line, or read as it must be, in bounded time and memory.
 FSDUMP and UDFREAD_LIST name the programs (CTest's disc_reader sets them);
 run with Debian's /usr/bin/python3, which has pycdlib.
 """
+import json
 import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -77,7 +79,6 @@ def run(args, timeout=120):
 
 def fsdump(path):
     """fsdump's UDF tree: (exit code, udf JSON or the error line)."""
-    import json
     result = run([FSDUMP, path])
     if result.returncode:
         return result.returncode, result.stderr.decode(errors='replace')
@@ -309,7 +310,6 @@ class UdfHostileTest(unittest.TestCase):
     }
 
     def test_hostile(self):
-        import sys
         sys.path.insert(0, HOSTILE)
         import udf_craft
         listing, data = written_tree(udf_craft.FILES)
@@ -321,7 +321,6 @@ class UdfHostileTest(unittest.TestCase):
                 try:
                     code, out, err = bounded([FSDUMP, image])
                     if isinstance(expected, tuple):
-                        import json
                         udf = json.loads(out)['udf']
                         self.assertEqual((code, udf['present'], udf['read']), (0, True, False))
                         self.assertRegex(udf['problem'], expected[1])
