@@ -55,7 +55,9 @@ struct FsTree
     FsKind      kind = FsKind::Iso9660;
     bool        bPresent = false; // the image carries this tree
     bool        bRead = false;    // and it was read whole
-    std::string problem;          // why a present tree was not read
+    // Why a present tree was not read; for a Joliet tree not present, why
+    // Windows does not see one that is on the image.
+    std::string problem;
     // UDF: the revision the logical volume declares (0x0102 for 1.02,
     // 0x0250 for 2.50), 0 for the other trees.
     unsigned nUdfRevision = 0;

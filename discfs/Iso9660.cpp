@@ -48,5 +48,9 @@ int ReadIsoTrees(const CImageReader& image, FsBudget& budget, FsTree* pIso, FsTr
         if (!ReadIsoFolders(image, budget, found.joliet.nRootBlock, pJoliet, pError))
             return 0;
     }
+    else if (found.hiddenJoliet.bFound)
+        pJoliet->problem = "its Joliet descriptor at block " + std::to_string(found.hiddenJoliet.nBlock) +
+                           " comes after the descriptor of another version at block " +
+                           std::to_string(found.nStopBlock) + ", where Windows stops looking for it";
     return 1;
 }

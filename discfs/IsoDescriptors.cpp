@@ -21,8 +21,12 @@ const uint8_t ISO_TYPE_TERMINATOR = 255;
 
 // Calls take(nBlock, descriptor) for each descriptor of the set in turn
 // until it returns true. The same stop rules as CdFindPrimaryVd and
-// CdFindActiveVolDescriptor in Microsoft's published CDFS source.
-template <typename Take> void ScanDescriptors(const CImageReader& image, Take take)
+// CdFindActiveVolDescriptor in Microsoft's published CDFS source; with
+// bPastVersions, descriptors of another version are stepped over instead
+// (as readers other than Windows's do), and *pnStop is where Windows's scan
+// ends.
+template <typename Take>
+void ScanDescriptors(const CImageReader& image, Take take, bool bPastVersions = false, uint32_t* pnStop = nullptr)
 {
     uint8_t block[FS_BLOCK];
     for (unsigned i = 0; i < ISO_MAX_DESCRIPTORS; ++i)
@@ -32,9 +36,16 @@ template <typename Take> void ScanDescriptors(const CImageReader& image, Take ta
             return;
         const CSpan descriptor(block, FS_BLOCK);
         const CSpan id = descriptor.Sub(1, 5);
-        if (id.Size() != 5 || memcmp(id.Data(), "CD001", 5) != 0 || descriptor.U8(6) != 1 ||
-            descriptor.U8(0) == ISO_TYPE_TERMINATOR)
+        if (id.Size() != 5 || memcmp(id.Data(), "CD001", 5) != 0 || descriptor.U8(0) == ISO_TYPE_TERMINATOR)
             return;
+        if (descriptor.U8(6) != 1)
+        {
+            if (pnStop && *pnStop == 0)
+                *pnStop = static_cast<uint32_t>(nBlock);
+            if (!bPastVersions)
+                return;
+            continue;
+        }
         if (take(static_cast<uint32_t>(nBlock), descriptor))
             return;
     }
@@ -83,6 +94,19 @@ void FindIsoDescriptors(const CImageReader& image, IsoDescriptors* pFound)
         pFound->joliet = DescriptorAt(nBlock, descriptor);
         return true;
     });
+    if (pFound->joliet.bFound)
+        return;
+    // genisoimage -iso-level 4 writes its ISO 9660:1999 descriptor before
+    // the Joliet one: a tree every other reader shows and Windows never sees.
+    ScanDescriptors(
+        image,
+        [&](uint32_t nBlock, const CSpan& descriptor) {
+            if (descriptor.U8(0) != ISO_TYPE_SUPPLEMENTARY || !IsJolietEscape(descriptor))
+                return false;
+            pFound->hiddenJoliet = DescriptorAt(nBlock, descriptor);
+            return true;
+        },
+        true, &pFound->nStopBlock);
 }
 
 IsoVolume FindIsoVolume(const CImageReader& image)

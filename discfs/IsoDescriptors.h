@@ -19,6 +19,11 @@ struct IsoDescriptors
 {
     IsoDescriptor primary; // the first primary volume descriptor
     IsoDescriptor joliet;  // the first supplementary one with a Joliet escape sequence
+    // Without one: a Joliet descriptor past the block Windows stops at (an
+    // ISO 9660:1999 enhanced descriptor, version 2, before it), which a
+    // reader that steps over such blocks finds; bFound false without.
+    IsoDescriptor hiddenJoliet;
+    uint32_t      nStopBlock = 0; // the block Windows stops at then
 };
 
 // Scans the descriptors from block 16 on, once for the primary descriptor

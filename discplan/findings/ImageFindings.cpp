@@ -61,14 +61,16 @@ void ForEach(const FsTree& tree, const CCodePage* pOem, Visit visit)
         ForEach(tree, pOem, 0, "", 0, visit);
 }
 
+// The systems that read a tree (whether or not it is known that they do).
 std::vector<std::string> ReadersOf(const ImageFacts& facts, FsKind kind)
 {
+    std::vector<std::string> systems;
     for (const TreeReaders& group : GroupSystemsByTree(facts, KnownSystems()))
     {
         if (group.choice.outcome == TreeChoice::Reads && group.choice.kind == kind)
-            return group.systems;
+            systems.insert(systems.end(), group.systems.begin(), group.systems.end());
     }
-    return {};
+    return systems;
 }
 
 std::vector<std::string> Split(const std::string& path)
@@ -183,8 +185,12 @@ std::vector<ImageFinding> CheckImage(const DiscFsTrees& trees, const std::string
     std::vector<std::string> isoReaders = ReadersOf(facts, FsKind::Iso9660);
     if (trees.iso9660.bPresent && !trees.joliet.bPresent && !isoReaders.empty())
     {
-        std::string message = "the image has no Joliet tree: " + JoinSystems(isoReaders) +
-                              " see its ISO 9660 names, " + IsoNamesText(trees.iso9660, pOem);
+        std::string message = "the image has no Joliet tree" +
+                              (trees.joliet.problem.empty() ? std::string()
+                                                            : " Windows sees (" + trees.joliet.problem +
+                                                                  ": master it with xorriso, which writes Joliet's first)") +
+                              ": " + JoinSystems(isoReaders) + " see its ISO 9660 names, " +
+                              IsoNamesText(trees.iso9660, pOem);
         if (trees.udf.bRead)
         {
             Quoted names = DifferingNames(trees.iso9660, trees.udf, pOem);
@@ -205,13 +211,13 @@ std::vector<ImageFinding> CheckImage(const DiscFsTrees& trees, const std::string
                             "the ISO 9660 tree nests folders deeper than " + std::to_string(ISO9660_MAX_LEVELS) +
                                 " levels, which not every system reads: " + deep.Text()});
 
-    for (const TreeReaders& group : groups)
+    for (FsKind kind : {FsKind::Iso9660, FsKind::Joliet, FsKind::Udf})
     {
-        if (group.choice.outcome != TreeChoice::Reads)
+        const std::vector<std::string> readers = ReadersOf(facts, kind);
+        if (readers.empty())
             continue;
-        const FsTree& tree = trees.Tree(group.choice.kind);
-        std::string   where = std::string("the ") + FsKindName(tree.kind) + " tree (read by " +
-                            JoinSystems(group.systems) + ")";
+        const FsTree& tree = trees.Tree(kind);
+        std::string   where = std::string("the ") + FsKindName(tree.kind) + " tree (read by " + JoinSystems(readers) + ")";
         Quoted refused, tooLong;
         ForEach(tree, pOem, [&](const FsEntry&, const std::string& name, const std::string& path, int) {
             if (IsNameRefused(name))
