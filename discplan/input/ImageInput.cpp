@@ -94,11 +94,26 @@ public:
 
     std::vector<DiscTree> ReadTrees(unsigned nOemCodePage) const override
     {
+        // One per tree: the systems that may read another one as well (the
+        // Windows 98 family) with those that surely read it.
         std::vector<DiscTree> trees;
         for (const TreeReaders& group : GroupSystemsByTree(m_facts, KnownSystems()))
         {
-            if (group.choice.outcome == TreeChoice::Reads)
-                trees.push_back({ForSystem(group.systems.front(), nOemCodePage), group.systems});
+            if (group.choice.outcome != TreeChoice::Reads)
+                continue;
+            DiscTree* pTree = nullptr;
+            for (DiscTree& tree : trees)
+                pTree = tree.disc.tree == TreeCode(group.choice.kind) ? &tree : pTree;
+            if (!pTree)
+            {
+                trees.push_back({ForSystem(group.systems.front(), nOemCodePage), {}});
+                pTree = &trees.back();
+                // The tree's own source, not the doubt of its first reader.
+                pTree->disc.pAlternative = nullptr;
+                pTree->disc.alternativeTree.clear();
+                pTree->disc.alternativeTreeName.clear();
+            }
+            pTree->systems.insert(pTree->systems.end(), group.systems.begin(), group.systems.end());
         }
         return trees;
     }
