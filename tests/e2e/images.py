@@ -92,12 +92,23 @@ def make_empty_udf(path, revision, megabytes=8):
     return path
 
 
-def extract(path, tree, folder):
+def extract(path, tree, folder, oem=None):
     """Extracts one tree of the image with a reader independent of discplan's:
-    xorriso for ISO 9660 (versions dropped) and Joliet, 7-Zip for UDF."""
+    xorriso for ISO 9660 (versions dropped) and Joliet, 7-Zip for UDF. With
+    oem (a Python codec, 'cp437'), the ISO 9660 tree's names keep their bytes
+    (7-Zip writes them as they are; xorriso mangles those above 127) and are
+    then read in that code page, as NT's CD file system reads them
+    (RtlOemToUnicodeN in Microsoft's published driver source)."""
     os.makedirs(folder, exist_ok=True)
     if tree == 'udf':
         _run(['7zz', 'x', '-tudf', '-y', '-o' + folder, path])
+    elif tree == 'iso9660' and oem:
+        _run(['7zz', 'x', '-tiso', '-y', '-o' + folder, path])
+        for top, dirs, files in os.walk(os.fsencode(folder), topdown=False):
+            for name in dirs + files:
+                shown = name.decode(oem).encode('utf-8')
+                if shown != name:
+                    os.rename(os.path.join(top, name), os.path.join(top, shown))
     else:
         read_fs = {'iso9660': 'ecma119', 'joliet': 'norock'}[tree]
         _run(['xorriso', '-osirrox', 'on', '-read_fs', read_fs, '-indev', path, '-extract', '/', folder])

@@ -77,13 +77,11 @@ def plan(disc, cmdline, system, lang, code_page, at, engine):
             '--at', at, '--engine', engine, '--json']
     if code_page != LANGUAGE_CODE_PAGES.get(lang, 1252):
         args += ['--codepage', str(code_page)]
-    if disc.image:
-        # The reader is the native build's alone.
-        result = subprocess.run([DISCPLAN, disc.image] + args, stdout=subprocess.PIPE, check=True)
-    elif DISCPLAN.lower().endswith('.exe'):
-        result = wine([winpath(DISCPLAN), winpath(disc.root)] + args, check=True)
+    target = disc.image or disc.root
+    if DISCPLAN.lower().endswith('.exe'):
+        result = wine([winpath(DISCPLAN), winpath(target)] + args, check=True)
     else:
-        result = subprocess.run([DISCPLAN, disc.root] + args, stdout=subprocess.PIPE, check=True)
+        result = subprocess.run([DISCPLAN, target] + args, stdout=subprocess.PIPE, check=True)
     return json.loads(result.stdout.decode('utf-8'))[0]
 
 
@@ -296,8 +294,9 @@ class CodePageTest(unittest.TestCase):
     Multilingual Plane written (WC_NO_BEST_FIT_CHARS), and the upper case of
     every character, as the name comparison takes it."""
 
+    # The ANSI code pages, then the OEM ones ISO 9660 names are read in.
     CODE_PAGES = ['874', '932', '936', '949', '950', '1250', '1251', '1252', '1253', '1254', '1255', '1256',
-                  '1257', '1258']
+                  '1257', '1258', '437', '720', '737', '775', '850', '852', '857', '862', '866']
 
     def test_every_byte_pair_and_character(self):
         from harness import wine, winpath
@@ -468,12 +467,21 @@ class FindingsTest(unittest.TestCase):
         disc.file('Dusmara/setup.exe')
         self.assertEqual(0, self.discplan(disc.root, '--strict', '--cmdline', '', '--cmdline', '/s')[0])
         self.assertEqual(2, self.discplan(disc.root + '/missing')[0])
-        # The Windows build reads no disc image: it asks for the mounted drive.
+        # The Windows build reads disc images with the same reader: the same
+        # plans, the same refusal of a damaged one.
+        import images
         from harness import wine, winpath
-        image = disc.file('disc.iso', '\0' * 32768 + '\1CD001\1')
-        result = wine([winpath(os.environ['DISCPLAN_EXE']), winpath(image), '--strict'])
+        image = images.make_image(disc.root, 'udf-bridge', os.path.join(os.path.dirname(disc.root), 'sound.iso'))
+        windows = wine([winpath(os.environ['DISCPLAN_EXE']), winpath(image), '--json', '--strict'], timeout=300)
+        self.assertEqual(0, windows.returncode, windows.stderr)
+        rows = json.loads(windows.stdout.decode('utf-8'))
+        self.assertEqual({'joliet', 'udf'}, {row['tree'] for row in rows})
+        if not DISCPLAN.lower().endswith('.exe'):
+            self.assertEqual(json.loads(self.discplan(image, '--json', '--strict')[1]), rows)
+        bad = disc.file('bad.iso', '\0' * 32768 + '\1CD001\1')
+        result = wine([winpath(os.environ['DISCPLAN_EXE']), winpath(bad), '--strict'])
         self.assertEqual((2, b''), (result.returncode, result.stdout))
-        self.assertIn('for a disc image, mount it', result.stderr.decode())
+        self.assertEqual(1, result.stderr.decode().count('\n'), result.stderr)
 
     def test_arguments(self):
         from harness import Disc

@@ -433,9 +433,14 @@ BRIDGE = {'win95': 'joliet', 'nt40': 'joliet', 'win98': 'udf', 'win2k': 'udf', '
           None: 'udf'}
 
 
-@unittest.skipUnless(PLAN_DISCPLAN and not PLAN_DISCPLAN.lower().endswith('.exe'),
-                     'the plan check of disc images runs where the plan check runs (the x64 build) with the native '
-                     'discplan (preset discplan): discplan.exe reads no images')
+# The same for a bridge of a later UDF revision: the systems that do not
+# mount it read the Joliet tree.
+LATER_UDF = {'2.01': dict(BRIDGE, win98='joliet', win2k='joliet'),
+             '2.50': dict(BRIDGE, win98='joliet', win2k='joliet', winxp='joliet'),
+             '2.60': dict(BRIDGE, win98='joliet', win2k='joliet', winxp='joliet')}
+
+
+@unittest.skipUnless(PLAN_DISCPLAN, 'the plan check of disc images runs where the plan check runs (the x64 build)')
 class DiscImageTest(SetupTestCase):
     """What mastering does to a disc: the real Setup.exe run on the tree each
     system reads from an image of a correct disc, each run held by the plan
@@ -509,6 +514,58 @@ class DiscImageTest(SetupTestCase):
                             self.assertEqual(launching(started[tree]) if started[tree] else 'Last\n', run.log[-1])
         # Every run was held against the image's plan.
         self.assertEqual(2 * len(BRIDGE) * len(self.KINDS), sum(plan_agreement.agreed_images.values()) - compared)
+
+    def test_later_udf_revisions(self):
+        """pycdlib's trees that differ, its UDF patched to each later revision:
+        Windows XP on reads 2.01, Vista on 2.50 and 2.60, the others Joliet."""
+        import plan_agreement
+        source = self.source_disc()
+        work = os.path.dirname(source.root)
+        bridge = self.pycdlib_image(source, os.path.join(work, 'bridge.iso'))
+        _, started = self.KINDS['pycdlib']
+        compared = sum(plan_agreement.agreed_images.values())
+        for revision, systems in LATER_UDF.items():
+            image = images.make_udf_revision(bridge, os.path.join(work, 'udf-%s.iso' % revision), revision)
+            discs = {tree: Disc(f'{os.path.basename(work)}_udf{revision}_{tree}', image=image, tree=tree)
+                     for tree in ('joliet', 'udf')}
+            for version, tree in systems.items():
+                with self.subTest(revision=revision, version=version):
+                    run = run_setup(discs[tree], '', version=version)
+                    self.assertEqual(0, run.exit_code, run)
+                    self.assertEqual(launching(started[tree]), run.log[-1])
+        self.assertEqual(len(BRIDGE) * len(LATER_UDF), sum(plan_agreement.agreed_images.values()) - compared)
+
+    def test_iso9660_names_through_the_oem_code_page(self):
+        """An image without Joliet whose folder's ISO 9660 name has the byte
+        9B: the character 437 gives it on an English system, 850's on a
+        German one, where Setup.ini's SetupPath finds it."""
+        import plan_agreement
+        source = self.disc(folder='oem-source')
+        source.program('XRE/setup.exe')
+        source.program('Tilmar/setup.exe')
+        # "øre" in 1252, the code page of both systems.
+        source.ini({'Settings': {'SetupPath': '\xf8re\\setup.exe'}}, encoding='cp1252')
+        work = os.path.dirname(source.root)
+        plain = images.make_image(source.root, 'genisoimage-level-1', os.path.join(work, 'oem-plain.iso'))
+        with open(plain, 'rb') as f:
+            data = f.read()
+        # The folder's records and both path tables.
+        self.assertEqual(3, data.count(b'XRE'))
+        image = os.path.join(work, 'oem.iso')
+        with open(image, 'wb') as f:
+            f.write(data.replace(b'XRE', b'\x9bRE'))
+        compared = sum(plan_agreement.agreed_images.values())
+        for lang, codec, started in (('en_US.UTF-8', 'cp437', None), ('de_DE.UTF-8', 'cp850', '\xf8re\\setup.exe')):
+            disc = Disc(f'{os.path.basename(work)}_oem_{codec}', image=image, tree='iso9660', oem=codec)
+            for version in ('win98', 'winxp', None):
+                with self.subTest(lang=lang, version=version):
+                    run = run_setup(disc, '', version=version, lang=lang)
+                    self.assertEqual(0, run.exit_code, run)
+                    if started:
+                        self.assertEqual(launching(started), run.log[-1])
+                    else:
+                        self.assertIn('cant find szFile', run.log[-1])
+        self.assertEqual(6, sum(plan_agreement.agreed_images.values()) - compared)
 
 if __name__ == '__main__':
     unittest.main()
