@@ -27,6 +27,7 @@ Json PlanObject(const Plan& plan)
     object["lang"]          = plan.input.lang;
     object["language_code"] = plan.languageCode;
     object["cmdline"]       = plan.input.cmdline;
+    object["cmdline_origin"] = plan.input.origin;
     object["user"]          = plan.input.user;
     object["engine"]        = plan.input.engine;
     object["product"]       = TextOrNull(plan.product);

@@ -33,6 +33,9 @@ struct PlanInput
     std::string os;      // win95, ..., win10
     std::string lang;    // a language code of the launcher's table
     std::string cmdline; // UTF-8, converted to the code page as Windows hands it over
+    // Where the command line comes from: "asked" (--cmdline, or one of the
+    // defaults), "insertion" (the disc's autorun.inf, when it is inserted).
+    std::string origin = "asked";
     std::string user;    // "admin" or "standard"
     std::string engine;  // "current" or "outdated"
     unsigned    nCodePage = 0;         // the system's ANSI code page; 0: the language's own
