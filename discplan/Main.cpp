@@ -6,6 +6,7 @@
 
 #include "discplan/codepage/CodePage.h"
 #include "discplan/output/Console.h"
+#include "discplan/output/OutputFile.h"
 #include "discplan/input/DiscInput.h"
 #include "discplan/plan/DiscPlan.h"
 #include "discplan/findings/Findings.h"
@@ -21,7 +22,7 @@ namespace {
 const char* const USAGE =
     "usage: discplan DISC_FOLDER|IMAGE [--os NAME]... [--lang CODE]... [--codepage N] [--cmdline TEXT]...\n"
     "                [--user admin|standard] [--engine current|outdated] [--at WINDOWS_FOLDER]\n"
-    "                [--launcher NAME] [--source FOLDER] [--json] [--strict]\n"
+    "                [--launcher NAME] [--source FOLDER] [--json] [--html FILE] [--junit FILE] [--strict]\n"
     "       discplan --version\n";
 
 int Refuse(const std::string& message, bool bUsage = false)
@@ -77,7 +78,8 @@ int main(int argc, char** argv)
     options.engine = "outdated";
     std::vector<std::string> systems, langs, cmdlines;
     bool                     bCmdlineGiven = false, bJson = false, bStrict = false;
-    std::string              codePage, sourceFolder;
+    std::string              codePage, sourceFolder, htmlFile, junitFile;
+    bool                     bHtml = false, bJunit = false;
     bool                     bCodePageGiven = false;
     for (size_t i = 0; i < args.size(); ++i)
     {
@@ -112,6 +114,10 @@ int main(int argc, char** argv)
             sourceFolder = args[++i];
         else if (arg == "--json")
             bJson = true;
+        else if (arg == "--html" && bNext)
+            htmlFile = args[++i], bHtml = true;
+        else if (arg == "--junit" && bNext)
+            junitFile = args[++i], bJunit = true;
         else if (arg == "--strict")
             bStrict = true;
         else if (arg == "--version")
@@ -257,6 +263,12 @@ int main(int argc, char** argv)
         for (const Finding& finding : plan.findings)
             bError = bError || finding.severity == "error";
     }
-    Write(bJson ? PlansJson(plans) : PlansText({disc.Describe(), systems, langs, cmdlines}, plans));
+    // The files first: one that cannot be written leaves standard output empty.
+    const TextHeading heading = {disc.Describe(), systems, langs, cmdlines};
+    if (bHtml && !WriteOutputFile(htmlFile, PlansHtml(heading, plans), &error))
+        return Refuse("cannot write " + htmlFile + ": " + error);
+    if (bJunit && !WriteOutputFile(junitFile, PlansJunit(folder, plans), &error))
+        return Refuse("cannot write " + junitFile + ": " + error);
+    Write(bJson ? PlansJson(plans) : PlansText(heading, plans));
     return bStrict && bError ? 1 : 0;
 }

@@ -1,5 +1,6 @@
-// discplan's two outputs: the plans as JSON (an array with one object per
-// combination) and as text (rows with the same outcome merged). Both UTF-8.
+// discplan's outputs: the plans as JSON (an array with one object per
+// combination), as text (rows with the same outcome merged), as an HTML page
+// and as JUnit XML. All UTF-8.
 #pragma once
 
 #include <string>
@@ -19,3 +20,15 @@ struct TextHeading
 };
 
 std::string PlansText(const TextHeading& heading, const std::vector<Plan>& plans);
+
+// One self-contained page (inline style, no script, nothing fetched): per
+// command line, the insertion's first, a matrix of systems and languages
+// saying what each starts, equal neighbours merged into one cell; the trees
+// an image's systems read; the findings by severity with where they hold.
+std::string PlansHtml(const TextHeading& heading, const std::vector<Plan>& plans);
+
+// JUnit XML: one test case per plan, named "winxp deu \"/s\"", classname
+// "discplan." and disc's file name; a case fails on an error finding (or
+// without a plan), its other findings in its system-out. One test suite per
+// command line, the insertion's first.
+std::string PlansJunit(const std::string& disc, const std::vector<Plan>& plans);
