@@ -4,6 +4,7 @@
 
 #include "discplan/codepage/CodePage.h"
 #include "discplan/plan/DiscView.h"
+#include "discplan/plan/Insertion.h"
 #include "discplan/plan/Systems.h"
 #include "launcher/MaintenanceChoice.h"
 
@@ -48,7 +49,9 @@ std::vector<Finding> CDiscInput::ImageFindings(const std::string& at, unsigned n
 Plan MakeSystemPlan(const SystemDisc& disc, const PlanInput& input)
 {
     Plan plan;
-    if (disc.pSource != nullptr)
+    if (disc.pSource != nullptr && input.origin == "insertion" && !input.insertion.bLauncher)
+        plan = OtherProgramPlan(input);
+    else if (disc.pSource != nullptr)
         plan = MakePlan(*disc.pSource, input);
     else
     {

@@ -161,3 +161,24 @@ int CIniFile::FindText(const std::string& section, const std::string& key, std::
     }
     return 0;
 }
+
+int CIniFile::Keys(const std::string& section, std::vector<std::string>* pKeys) const
+{
+    pKeys->clear();
+    const std::u32string wanted = FoldAscii(Trim(CodePoints(section)));
+    for (const Section& entry : m_sections)
+    {
+        const std::u32string name = UpToZero(entry.name);
+        if (name.empty() || FoldAscii(name) != wanted)
+            continue;
+        // Comment lines are no keys here.
+        for (const Key& key : entry.keys)
+        {
+            const std::u32string keyName = UpToZero(key.name);
+            if (!keyName.empty() && keyName[0] != ';')
+                pKeys->push_back(Utf8(keyName));
+        }
+        return 1;
+    }
+    return 0;
+}

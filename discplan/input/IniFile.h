@@ -48,6 +48,13 @@ public:
     };
     const std::vector<Entry>& Entries() const { return m_entries; }
 
+    // The names of the keys of the first section named section (Unicode
+    // text, UTF-8), in file order, duplicates and keys without a value
+    // included but comment lines left out, as the profile functions list
+    // them when asked for no key. 0
+    // when there is no such section.
+    int Keys(const std::string& section, std::vector<std::string>* pKeys) const;
+
     // The byte order mark the file starts with (INI_ANSI: none).
     Encoding Marked() const { return m_marked; }
 

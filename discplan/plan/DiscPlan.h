@@ -28,6 +28,22 @@ struct Finding
     std::string message;
 };
 
+// What the shell does with the disc's autorun.inf when the disc is inserted
+// (a row of origin "insertion"): the row is Setup.exe's plan with the command
+// line the shell hands it, or, where autorun.inf names another program, no
+// plan of Setup.exe at all.
+struct Insertion
+{
+    std::string shown;   // "started" (run at once) or "autoplay" (offered in the AutoPlay dialog)
+    std::string text;    // "autoplay": the dialog's entry for it
+    std::string icon;    // autorun.inf's icon, as written; empty: none
+    std::string section; // "AutoRun" or "AutoRun.Amd64"
+    std::string key;     // "open" or "shellexecute"
+    std::string program; // the program named, as written
+    int         bLauncher = 1; // the launcher at the root
+    int         bFound    = 1; // on the disc (the launcher always counts as there)
+};
+
 struct PlanInput
 {
     std::string os;      // win95, ..., win10
@@ -36,6 +52,7 @@ struct PlanInput
     // Where the command line comes from: "asked" (--cmdline, or one of the
     // defaults), "insertion" (the disc's autorun.inf, when it is inserted).
     std::string origin = "asked";
+    Insertion   insertion; // with origin "insertion"
     std::string user;    // "admin" or "standard"
     std::string engine;  // "current" or "outdated"
     unsigned    nCodePage = 0;         // the system's ANSI code page; 0: the language's own
@@ -70,8 +87,9 @@ struct Plan
     // "joliet", "udf"; empty for a folder) and the UDF revision where it
     // reads a UDF tree. unplanned says why no plan was made, and then
     // nothing above but the system's own facts holds: "unknown" (the system
-    // reads a tree discplan cannot read) or "nothing" (the image has no tree
-    // it reads).
+    // reads a tree discplan cannot read), "nothing" (the image has no tree
+    // it reads) or "other-program" (the insertion starts another program
+    // than Setup.exe).
     std::string               tree;
     std::string               udfRevision;
     std::string               unplanned;
