@@ -9,9 +9,11 @@
 #include "discplan/output/OutputFile.h"
 #include "discplan/input/DiscInput.h"
 #include "discplan/plan/DiscPlan.h"
+#include "discplan/plan/Insertion.h"
 #include "discplan/findings/Findings.h"
 #include "discplan/output/PlanOutput.h"
 #include "discplan/plan/Systems.h"
+#include "discplan/findings/AutorunFindings.h"
 #include "discplan/findings/ImageDiffers.h"
 #include "discplan/findings/NameCut.h"
 #include "discplan/findings/TreesDiffer.h"
@@ -21,7 +23,7 @@ namespace {
 
 const char* const USAGE =
     "usage: discplan DISC_FOLDER|IMAGE [--os NAME]... [--lang CODE]... [--codepage N] [--cmdline TEXT]...\n"
-    "                [--user admin|standard] [--engine current|outdated] [--at WINDOWS_FOLDER]\n"
+    "                [--insertion] [--user admin|standard] [--engine current|outdated] [--at WINDOWS_FOLDER]\n"
     "                [--launcher NAME] [--source FOLDER] [--json] [--html FILE] [--junit FILE] [--strict]\n"
     "       discplan --version\n";
 
@@ -77,7 +79,7 @@ int main(int argc, char** argv)
     options.user   = "admin";
     options.engine = "outdated";
     std::vector<std::string> systems, langs, cmdlines;
-    bool                     bCmdlineGiven = false, bJson = false, bStrict = false;
+    bool                     bCmdlineGiven = false, bInsertion = false, bJson = false, bStrict = false;
     std::string              codePage, sourceFolder, htmlFile, junitFile;
     bool                     bHtml = false, bJunit = false;
     bool                     bCodePageGiven = false;
@@ -102,6 +104,8 @@ int main(int argc, char** argv)
             AddOnce(cmdlines, args[++i]);
             bCmdlineGiven = true;
         }
+        else if (arg == "--insertion")
+            bInsertion = true;
         else if (arg == "--user" && bNext)
             options.user = args[++i];
         else if (arg == "--engine" && bNext)
@@ -193,8 +197,10 @@ int main(int argc, char** argv)
     // not know: the launcher's language there is enu.
     if (langs.empty())
         langs = options.nCodePage != 0 ? std::vector<std::string>{"enu"} : KnownLanguages();
-    if (!bCmdlineGiven)
-        cmdlines = DefaultCmdlines();
+    // The insertion is planned with the default command lines, or when asked
+    // for by name.
+    if (!bCmdlineGiven && !bInsertion)
+        cmdlines = DefaultCmdlines(), bInsertion = true;
     // A C library without a code page's converter plans no system of it.
     for (const std::string& lang : langs)
     {
@@ -224,6 +230,20 @@ int main(int argc, char** argv)
     std::map<std::pair<const CDiscSource*, unsigned>, std::vector<Finding>> discFindings;
     std::map<unsigned, std::vector<Finding>>                                imageFindings;
     std::vector<Plan>                                                       plans;
+    // The insertion's rows first: each system that runs or offers a program
+    // of the disc's autorun.inf, with the command line the shell hands it.
+    std::vector<PlanInput> inputs;
+    for (const std::string& os : systems)
+    {
+        for (const std::string& lang : langs)
+        {
+            PlanInput input = options, inserted;
+            input.os = os, input.lang = lang;
+            const SystemDisc read = disc.ForSystem(os, PlannedOemCodePage(input));
+            if (bInsertion && read.pSource != nullptr && InsertionInput(*read.pSource, input, &inserted))
+                inputs.push_back(inserted);
+        }
+    }
     for (const std::string& cmdline : cmdlines)
     {
         for (const std::string& os : systems)
@@ -232,23 +252,28 @@ int main(int argc, char** argv)
             {
                 PlanInput input = options;
                 input.os = os, input.lang = lang, input.cmdline = cmdline;
-                const unsigned   nOem = PlannedOemCodePage(input);
-                const SystemDisc read = disc.ForSystem(os, nOem);
-                Plan             plan = MakeSystemPlan(read, input);
-                if (read.pSource != nullptr)
-                {
-                    const auto key = std::make_pair(read.pSource, plan.nCodePage);
-                    if (!discFindings.count(key))
-                        discFindings[key] = CheckDisc(*read.pSource, input);
-                    AddDiscFindings(plan, discFindings[key]);
-                }
-                if (!imageFindings.count(nOem))
-                    imageFindings[nOem] = disc.ImageFindings(options.at, nOem);
-                AddDiscFindings(plan, imageFindings[nOem]);
-                plans.push_back(plan);
+                inputs.push_back(input);
             }
         }
     }
+    for (const PlanInput& input : inputs)
+    {
+        const unsigned   nOem = PlannedOemCodePage(input);
+        const SystemDisc read = disc.ForSystem(input.os, nOem);
+        Plan             plan = MakeSystemPlan(read, input);
+        if (read.pSource != nullptr)
+        {
+            const auto key = std::make_pair(read.pSource, plan.nCodePage);
+            if (!discFindings.count(key))
+                discFindings[key] = CheckDisc(*read.pSource, input);
+            AddDiscFindings(plan, discFindings[key]);
+        }
+        if (!imageFindings.count(nOem))
+            imageFindings[nOem] = disc.ImageFindings(options.at, nOem);
+        AddDiscFindings(plan, imageFindings[nOem]);
+        plans.push_back(plan);
+    }
+    AddAutorunFindings(disc, plans);
     if (disc.IsImage())
     {
         AddTreesDifferFinding(disc, plans);
@@ -262,6 +287,13 @@ int main(int argc, char** argv)
     {
         for (const Finding& finding : plan.findings)
             bError = bError || finding.severity == "error";
+    }
+    // Only the insertion asked for, and no system acts on the disc's autorun.inf.
+    if (plans.empty())
+    {
+        Write(bJson ? std::string("[\n]\n")
+                    : "Disc " + disc.Describe() + ": no system runs or offers a program of its autorun.inf on insertion\n");
+        return 0;
     }
     // The files first: one that cannot be written leaves standard output empty.
     const TextHeading heading = {disc.Describe(), systems, langs, cmdlines};

@@ -84,28 +84,33 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
 {
     // Grouped by what each finding says, so that one message names every
     // system it holds for.
-    std::map<std::string, std::set<std::string>> missing, other, icons, labels, x64;
-    std::map<std::string, std::set<std::string>> honour, ignore;
+    std::map<std::string, std::set<std::string>> missing, other, icons, labels, x64, none;
+    std::map<std::string, std::set<std::string>> ignore;
     std::set<std::string>                        amd64;
     for (size_t i = 0; i < tree.systems.size(); ++i)
     {
         const std::string&     os   = tree.systems[i];
         const SystemInsertion& read = tree.reads[i];
         const AutorunTask&     task = read.task;
+        // No task for a reason of its own (shellexecute alone has one below).
+        if (task.key.empty() && read.file.bPresent && task.none.find("shellexecute") == std::string::npos)
+            none[task.none].insert(os);
         if (!task.key.empty() && !read.bFound)
             missing[TaskName(task) + " names " + task.program].insert(os);
         else if (!task.key.empty() && !read.bLauncher)
             other[TaskName(task) + " starts " + task.program + ", not " + launcher].insert(os);
+        // The launcher counts as there, whether or not the folder holds it yet.
         std::vector<std::string> parts, where;
-        if (!task.icon.empty() && (!AutorunDiscPath(IconFile(task.icon), &parts) ||
-                                   !FindOnDisc(*tree.pSource, parts, &where)))
+        const bool bIconPath = !task.icon.empty() && AutorunDiscPath(IconFile(task.icon), &parts);
+        if (!task.icon.empty() && (!bIconPath || !(FindOnDisc(*tree.pSource, parts, &where) ||
+                                                   (parts.size() == 1 && SameName(parts[0], launcher)))))
             icons[IconFile(task.icon)].insert(os);
         if (Utf16Length(task.label) > AUTORUN_LABEL_SHOWN)
             labels[task.label].insert(os);
         const SystemInsertion& read64 = tree.reads64[i];
         if (MayBe64Bit(os) && Outcome(read64) != Outcome(read))
             x64["would " + Outcome(read64) + " where the 32-bit editions " + Outcome(read)].insert(os);
-        if (read.file.amd64.bPresent)
+        if (read.file.amd64.bPresent && !IsOnly64Bit(os))
             amd64.insert(os);
         const AutorunSection& section = read.file.x86;
         const struct
@@ -116,14 +121,23 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
                     {"action", section.action.bGiven}, {"useautoplay", section.useAutoPlay.bGiven}};
         for (const auto& key : keys)
         {
-            if (key.bGiven)
-                (HonoursAutorunKey(os, key.szKey, 0) ? honour : ignore)[key.szKey].insert(os);
+            if (key.bGiven && !HonoursAutorunKey(os, key.szKey, 0))
+                ignore[key.szKey].insert(os);
         }
     }
     for (const auto& item : missing)
         AddFound(found, "error", "autorun-program-missing",
-                 item.first + ", which is not on the disc: nothing starts when " + SystemsText(Ordered(item.second)) +
-                     " insert it; name a program at the disc's root, such as open=" + launcher,
+                 item.first + ", which is not on the disc: nothing starts when the disc is inserted (" +
+                     SystemsText(Ordered(item.second)) + "); name a program of the disc from its root, such as open=" +
+                     launcher,
+                 item.second);
+    for (const auto& item : none)
+        AddFound(found, "info", "autorun-no-task",
+                 "nothing starts when the disc is inserted (" + SystemsText(Ordered(item.second)) + "): " +
+                     item.first +
+                     (item.first.find("UseAutoPlay") != std::string::npos
+                          ? "; leave UseAutoPlay out where " + launcher + " should start"
+                          : "; give [AutoRun] an open=" + launcher + " where it should start"),
                  item.second);
     for (const auto& item : other)
         AddFound(found, "warning", "autorun-not-launcher",
@@ -134,10 +148,9 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
                  item.second);
     for (const auto& item : icons)
         AddFound(found, "warning", "autorun-icon-missing",
-                 "autorun.inf's icon= names " + item.first + ", which is not on the disc: " +
-                     SystemsText(Ordered(item.second)) +
-                     " show the drive's own icon; name an icon file or program from the disc's root (icon=" +
-                     launcher + ",0)",
+                 "autorun.inf's icon= names " + item.first + ", which is not on the disc: the drive keeps its "
+                     "standard icon (" + SystemsText(Ordered(item.second)) +
+                     "); name an icon file or program of the disc from its root (icon=" + launcher + ",0)",
                  item.second);
     for (const auto& item : labels)
     {
@@ -153,8 +166,9 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
         }
         AddFound(found, "warning", "autorun-label-too-long",
                  "autorun.inf's label " + Quoted(item.first) + " has " + std::to_string(Utf16Length(item.first)) +
-                     " characters: " + SystemsText(Ordered(item.second)) + " show only its first " +
-                     std::to_string(AUTORUN_LABEL_SHOWN) + ", " + Quoted(shown) + "; shorten it",
+                     " characters, of which Windows shows the first " + std::to_string(AUTORUN_LABEL_SHOWN) + ", " +
+                     Quoted(shown) + " (" + SystemsText(Ordered(item.second)) + "); shorten it to " +
+                     std::to_string(AUTORUN_LABEL_SHOWN),
                  item.second);
     }
     for (const auto& item : x64)
@@ -163,20 +177,25 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
                      SystemsText(Ordered(item.second)) + " " + item.first +
                      " (planned here); give both sections the same task, or plan the 64-bit editions apart",
                  item.second);
-    static const std::map<std::string, std::string> WHAT = {
-        {"shellexecute", "shellexecute= (honoured from Windows 2000 and Me on; before, only open= runs)"},
-        {"label", "label= (shown from Windows XP on)"},
-        {"action", "action= (the AutoPlay dialog's text for the task, Windows Vista on)"},
-        {"useautoplay", "UseAutoPlay= (Windows XP on)"}};
+    // What each key is to the systems that ignore it, and what to do.
+    static const std::map<std::string, std::string> IGNORED = {
+        {"shellexecute", "shellexecute= is ignored before Windows 2000 and Me (shell 5.0), where only open= runs"},
+        {"label", "label= is shown from Windows XP on only"},
+        {"action", "action= is shown from Windows Vista on only, as the AutoPlay dialog's entry for the task"},
+        {"useautoplay", "UseAutoPlay= counts from Windows XP on only"}};
     for (const auto& item : ignore)
+    {
+        const bool bNoOpen = item.first == "shellexecute" && !tree.reads.front().file.x86.open.bGiven;
         AddFound(found, "info", "autorun-keys-partial",
-                 "autorun.inf's " + WHAT.at(item.first) + " counts on " + SystemsText(Ordered(honour[item.first])) +
-                     " only: " + SystemsText(Ordered(item.second)) + " ignore it",
+                 "autorun.inf's " + IGNORED.at(item.first) + " (ignored by " + SystemsText(Ordered(item.second)) +
+                     ")" + (bNoOpen ? ": give open= as well, or nothing starts there on insertion" : ""),
                  item.second);
+    }
     if (!amd64.empty())
         AddFound(found, "info", "autorun-keys-partial",
                  "autorun.inf's [AutoRun.Amd64] is read in place of [AutoRun] by 64-bit Windows only (winxp64, "
-                 "win11 and the 64-bit editions of vista to win10): each section must hold every key it needs",
+                 "win11 and the 64-bit editions of vista to win10); the plans of " + SystemsText(Ordered(amd64)) +
+                     " read [AutoRun]: each section must hold every key it needs",
                  amd64);
 }
 
@@ -226,18 +245,30 @@ std::string SystemsText(const std::vector<std::string>& systems)
     const std::vector<std::string>& all = KnownSystems();
     if (systems.size() == all.size())
         return "every system";
-    if (systems.size() > 1)
+    if (systems.size() < 2)
+        return JoinSystems(systems);
+    size_t nFirst = 0;
+    while (nFirst < all.size() && all[nFirst] != systems.front())
+        ++nFirst;
+    // The systems from the first on that are left out.
+    std::vector<std::string> gaps;
+    for (size_t i = nFirst; i < all.size(); ++i)
     {
-        size_t nFirst = 0;
-        while (nFirst < all.size() && all[nFirst] != systems.front())
-            ++nFirst;
-        const bool bRun = nFirst + systems.size() <= all.size() &&
-                          std::equal(systems.begin(), systems.end(), all.begin() + static_cast<long>(nFirst));
-        if (bRun && nFirst + systems.size() == all.size())
-            return systems.front() + " and later";
-        if (bRun && nFirst == 0)
-            return systems.back() + " and earlier";
+        if (std::find(systems.begin(), systems.end(), all[i]) == systems.end())
+            gaps.push_back(all[i]);
     }
+    if (systems.back() == all.back() && gaps.size() < systems.size() / 2)
+        return systems.front() + " and later" + (gaps.empty() ? "" : " but " + JoinSystems(gaps));
+    if (nFirst == 0 && std::equal(systems.begin(), systems.end(), all.begin()))
+        return systems.back() + " and earlier";
+    std::vector<std::string> out;
+    for (const std::string& os : all)
+    {
+        if (std::find(systems.begin(), systems.end(), os) == systems.end())
+            out.push_back(os);
+    }
+    if (out.size() < systems.size() / 2)
+        return "every system but " + JoinSystems(out);
     return JoinSystems(systems);
 }
 

@@ -11,7 +11,7 @@
 #include "discplan/input/DiscInput.h"
 #include "discplan/plan/DiscPlan.h"
 
-// Codes: autorun-missing, autorun-program-missing, autorun-not-launcher,
+// Codes: autorun-missing, autorun-no-task, autorun-program-missing, autorun-not-launcher,
 // autorun-icon-missing, autorun-label-too-long, autorun-keys-partial,
 // autorun-x64-differs, autorun-trees-differ. Each finding names the systems
 // it holds for (every system discplan knows that reads the tree, planned or

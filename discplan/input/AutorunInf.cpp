@@ -235,12 +235,12 @@ AutorunTask AutorunTaskOf(const AutorunFile& file, const std::string& os, int b6
     const long  nUse     = bNumber ? strtol(szNumber, nullptr, 10) : -1;
     if (nUse == 1 && HonoursAutorunKey(os, "useautoplay", b64Bit))
     {
-        task.none = "its UseAutoPlay=1 leaves the AutoRun task to AutoPlay, which does not offer it";
+        task.none = "autorun.inf's UseAutoPlay=1 hands the disc to AutoPlay, which leaves its task out";
         return task;
     }
     if (nUse == 0 && IsOneOf(os, WIN8_ON))
     {
-        task.none = "its UseAutoPlay=0 turns AutoPlay off for the disc";
+        task.none = "autorun.inf's UseAutoPlay=0 turns AutoPlay off for the disc";
         return task;
     }
     const bool bOpen         = section.open.bGiven && !section.open.text.empty();

@@ -82,6 +82,8 @@ std::string CellHtml(const Plan& plan, const std::map<std::string, size_t>& find
     std::string              html;
     std::vector<std::string> notes;
     const PlannedStart*      pLaunch = LaunchOf(plan);
+    if (plan.input.origin == "insertion")
+        notes.push_back(InsertionShown(plan));
     if (!plan.unplanned.empty())
     {
         html = "<b>no plan</b>";

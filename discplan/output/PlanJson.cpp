@@ -71,6 +71,19 @@ Json PlanObject(const Plan& plan)
     object["udf_revision"]      = TextOrNull(plan.udfRevision);
     object["unplanned"]         = TextOrNull(plan.unplanned);
     object["tree_alternative"]  = TextOrNull(plan.treeAlternative);
+    object["insertion"]         = nullptr;
+    if (plan.input.origin == "insertion")
+    {
+        const Insertion& insertion = plan.input.insertion;
+        object["insertion"]        = {{"shown", insertion.shown},
+                                      {"text", TextOrNull(insertion.text)},
+                                      {"icon", TextOrNull(insertion.icon)},
+                                      {"section", insertion.section},
+                                      {"key", insertion.key},
+                                      {"program", insertion.program},
+                                      {"launcher", insertion.bLauncher != 0},
+                                      {"found", insertion.bFound != 0}};
+    }
     // No plan: what the disc decides is unknown, not empty.
     if (!plan.unplanned.empty())
     {

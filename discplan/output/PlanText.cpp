@@ -12,11 +12,11 @@ const char* const SHOW_NAMES[] = {"hidden", "normal", "minimised"};
 std::string Outcome(const Plan& plan)
 {
     std::string out;
-    if (plan.unplanned == "unknown")
-        out += "    no plan: it reads " + TreeName(plan) + ", which discplan cannot read\n";
-    else if (plan.unplanned == "nothing")
-        out += "    no plan: the image has no tree it reads\n";
-    else if (!plan.tree.empty())
+    if (plan.input.origin == "insertion")
+        out += "    on insertion: " + InsertionShown(plan) + "\n";
+    if (!plan.unplanned.empty())
+        out += "    no plan: " + UnplannedWhy(plan) + "\n";
+    if (plan.unplanned != "unknown" && plan.unplanned != "nothing" && !plan.tree.empty())
         out += "    read from " + TreeName(plan) +
                (plan.treeAlternative.empty() ? ""
                                              : " (or the " + TreeName(plan.treeAlternative, plan.udfRevision) +
@@ -94,17 +94,17 @@ std::string PlansText(const TextHeading& heading, const std::vector<Plan>& plans
     std::string out = "Disc " + heading.disc + ", at " + first.input.at + " on Windows; user " + first.input.user +
                       ", engine " + first.input.engine + "; " + CodePages(heading, plans) + "\n" +
                       TreesText(heading, plans);
-    for (const std::string& cmdline : heading.cmdlines)
+    // The insertion's runs first, then those asked for.
+    for (const std::vector<const Plan*>& run : PlansByRun(plans))
     {
-        out += "\n" + CmdlineName(cmdline) + ":\n";
+        out += "\n" + RunName(*run.front()) + ":\n";
         // Rows with the same outcome merge: per outcome, the languages of
         // each system, then the systems sharing those languages.
         std::vector<std::string>                                             order;
         std::map<std::string, std::map<std::string, std::set<std::string>>> groups;
-        for (const Plan& plan : plans)
+        for (const Plan* pPlan : run)
         {
-            if (plan.input.cmdline != cmdline)
-                continue;
+            const Plan&       plan    = *pPlan;
             const std::string outcome = Outcome(plan);
             if (!groups.count(outcome))
                 order.push_back(outcome);

@@ -72,7 +72,21 @@ std::string UnplannedWhy(const Plan& plan)
 {
     if (plan.unplanned == "unknown")
         return "it reads " + TreeName(plan) + ", which discplan cannot read";
+    if (plan.unplanned == "other-program")
+        return "on insertion autorun.inf's " + plan.input.insertion.key + "= starts " +
+               plan.input.insertion.program + ", not " + plan.input.launcher;
     return plan.unplanned == "nothing" ? "the image has no tree it reads" : "";
+}
+
+std::string InsertionShown(const Plan& plan)
+{
+    const Insertion& insertion = plan.input.insertion;
+    if (plan.input.origin != "insertion")
+        return "";
+    if (insertion.shown == "started")
+        return "started at once";
+    return "offered in the AutoPlay dialog as \"" + insertion.text + "\"" +
+           (insertion.icon.empty() ? "" : " (icon " + insertion.icon + ")");
 }
 
 std::string NothingWhy(const Plan& plan)

@@ -20,8 +20,14 @@ const PlannedStart* LaunchOf(const Plan& plan);
 std::string NothingWhy(const Plan& plan);
 
 // Why a row has no plan: "it reads the UDF 2.01 tree, which discplan cannot
-// read", "the image has no tree it reads"; empty for a plan.
+// read", "the image has no tree it reads", "on insertion autorun.inf's open=
+// starts menu.exe, not Setup.exe"; empty for a plan.
 std::string UnplannedWhy(const Plan& plan);
+
+// What the user meets first on a row of the insertion: "started at once",
+// "offered in the AutoPlay dialog as "Run Setup.exe" (icon Setup.exe,0)";
+// empty for other rows.
+std::string InsertionShown(const Plan& plan);
 
 // "Joliet", "UDF 1.02", "ISO 9660".
 std::string TreeName(const std::string& tree, const std::string& udfRevision);
