@@ -208,36 +208,35 @@ std::string PlansHtml(const TextHeading& heading, const std::vector<Plan>& plans
     for (const Plan& plan : plans)
         ++outcomes[OutcomeClass(plan)];
 
-    const Plan& first = plans.front();
-    std::string html  = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                        "<title>discplan: " +
+    std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+                       "<title>discplan: " +
                        HtmlEscape(heading.disc) + "</title><style>" + STYLE + "</style></head><body>\n";
-    html += "<h1>Disc plan: " + HtmlEscape(heading.disc) + "</h1>\n<p class=\"facts\">At " +
-            HtmlEscape(first.input.at) + " on Windows; user " + HtmlEscape(first.input.user) + ", engine " +
-            HtmlEscape(first.input.engine) + "; " + HtmlEscape(CodePages(heading, plans)) + ".</p>\n";
+    html += "<h1>Disc plan: " + HtmlEscape(heading.disc) + "</h1>\n";
+    if (!plans.empty())
+        html += "<p class=\"facts\">At " + HtmlEscape(plans.front().input.at) + " on Windows; user " +
+                HtmlEscape(plans.front().input.user) + ", engine " + HtmlEscape(plans.front().input.engine) + "; " +
+                HtmlEscape(CodePages(heading, plans)) + ".</p>\n";
     html += "<p class=\"facts\">" + std::to_string(plans.size()) + " combinations: " +
             std::to_string(outcomes["started"]) + " start a program, " + std::to_string(outcomes["nothing"]) +
             " start nothing, " + std::to_string(outcomes["error"]) + " with an error finding, " +
             std::to_string(outcomes["unplanned"]) + " without a plan.</p>\n";
     html += "<p class=\"legend\"><span class=\"started\">starts a program</span><span class=\"nothing\">starts "
             "nothing</span><span class=\"error\">error finding</span><span class=\"unplanned\">no plan</span></p>\n";
-    const std::vector<TreeReaders> trees = TreesRead(heading, plans);
+    const std::vector<TreeRead> trees = TreesRead(heading, plans);
     if (!trees.empty())
     {
         html += "<h2>Trees read</h2>\n<table class=\"trees\"><thead><tr><th>tree</th><th>read by</th></tr></thead>"
                 "<tbody>\n";
-        for (const TreeReaders& read : trees)
+        for (const TreeRead& read : trees)
             html += "<tr><td>" + HtmlEscape(read.tree) + "</td><td>" + HtmlEscape(read.systems) + "</td></tr>\n";
         html += "</tbody></table>\n";
     }
     for (const std::vector<const Plan*>& run : PlansByRun(plans))
     {
         const Plan& plan = *run.front();
-        html += "<section><h2>" +
-                (plan.input.origin == "insertion"
-                     ? "On insertion (the disc's autorun.inf): " + HtmlEscape(CmdlineName(plan.input.cmdline))
-                     : HtmlEscape(CmdlineName(plan.input.cmdline))) +
+        html += "<section><h2>" + HtmlEscape(RunName(plan)) +
+                (plan.input.origin == "insertion" ? " (the command line of the disc's autorun.inf)" : "") +
                 "</h2>\n" + MatrixHtml(heading, run, findingIds) + "</section>\n";
     }
     html += "<section><h2>Findings</h2>\n";

@@ -81,7 +81,7 @@ std::string FindingsText(const TextHeading& heading, const std::vector<Plan>& pl
 std::string TreesText(const TextHeading& heading, const std::vector<Plan>& plans)
 {
     std::string text;
-    for (const TreeReaders& read : TreesRead(heading, plans))
+    for (const TreeRead& read : TreesRead(heading, plans))
         text += (text.empty() ? "Trees read: " : "; ") + read.tree + " by " + read.systems;
     return text.empty() ? text : text + "\n";
 }

@@ -193,7 +193,7 @@ std::string CodePages(const TextHeading& heading, const std::vector<Plan>& plans
     return text;
 }
 
-std::vector<TreeReaders> TreesRead(const TextHeading& heading, const std::vector<Plan>& plans)
+std::vector<TreeRead> TreesRead(const TextHeading& heading, const std::vector<Plan>& plans)
 {
     std::vector<std::string>                      order;
     std::map<std::string, std::set<std::string>> systems;
@@ -212,7 +212,7 @@ std::vector<TreeReaders> TreesRead(const TextHeading& heading, const std::vector
             order.push_back(tree);
         systems[tree].insert(plan.input.os);
     }
-    std::vector<TreeReaders> read;
+    std::vector<TreeRead> read;
     for (const std::string& tree : order)
         read.push_back({tree, Describe(heading.systems, systems[tree], "every system", true,
                                        IsEvery(heading.systems, DefaultSystems()))});

@@ -55,14 +55,14 @@ std::vector<std::string> Rows(const TextHeading& heading, const std::map<std::st
 std::string CodePages(const TextHeading& heading, const std::vector<Plan>& plans);
 
 // A tree read and the systems that read it ("win2000 and later").
-struct TreeReaders
+struct TreeRead
 {
     std::string tree;    // "the Joliet tree", "no tree", "the UDF 2.01 tree (not read: no plan)"
     std::string systems;
 };
 
 // The trees of an image in the order first read; none for a folder.
-std::vector<TreeReaders> TreesRead(const TextHeading& heading, const std::vector<Plan>& plans);
+std::vector<TreeRead> TreesRead(const TextHeading& heading, const std::vector<Plan>& plans);
 
 // A finding once, with where it holds: lines of "command lines: systems;
 // languages", the command lines whose runs it holds for alike sharing one.
