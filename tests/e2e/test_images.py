@@ -473,6 +473,59 @@ class DiscPlanTest(ImageTest):
             self.assertEqual(row['tree'] == 'joliet', 'no-english-setup' in codes, row['os'])
             self.assertIn('image-trees-differ', codes)
 
+    def test_autorun_inf_of_each_tree(self):
+        """autorun.inf read from the tree each system reads: the insertion's
+        rows from it, and trees whose files differ, where that changes what
+        starts on insertion or not."""
+        silent = b'[AutoRun]\r\nopen=Setup.exe /s\r\n'
+        cases = {
+            'same': (silent, silent, None, None),
+            'other bytes': (silent, b'[autorun]\r\nopen = Setup.exe /s\r\nlabel=Dusmara\r\n', 'warning',
+                            'autorun.inf differs between the Joliet tree and the UDF 1.02 tree (win95, nt4 read the '
+                            'one, %s the other), though what starts on insertion is the same' % ', '.join(UDF_102)),
+            'other task': (silent, b'[AutoRun]\r\nopen=Setup.exe\r\n', 'error',
+                           'autorun.inf differs between the Joliet tree and the UDF 1.02 tree, which changes the '
+                           'insertion: win95 reads the Joliet tree and would start Setup.exe /s, but start Setup.exe '
+                           'from the UDF 1.02 tree'),
+            'one tree': (silent, None, 'error',
+                         'the Joliet tree has an autorun.inf, the UDF 1.02 tree has none, which changes the insertion: '
+                         'win95 reads the Joliet tree and would start Setup.exe /s, but start nothing from the UDF '
+                         '1.02 tree'),
+        }
+        for name, (joliet, udf, severity, said) in cases.items():
+            with self.subTest(name):
+                image = self.pycdlib('autorun-' + name.replace(' ', '-'), {'autorun.inf': joliet} if joliet else {},
+                                     {'autorun.inf': udf} if udf else {})
+                rows = self.plans(image)
+                differ = {(f['severity'], f['message']) for r in rows for f in r['findings']
+                          if f['code'] == 'autorun-trees-differ'}
+                self.assertEqual({(severity, said)} if said else set(), {(s, m[:len(said)]) for s, m in differ}
+                                 if said else differ)
+                # Each system's insertion row from the tree it reads.
+                inserted = {r['os']: (r['tree'], r['cmdline']) for r in rows if r['cmdline_origin'] == 'insertion'}
+                udf_cmdline = {'same': '/s', 'other bytes': '/s', 'other task': ''}.get(name)
+                expected = {os: ('joliet', '/s') for os in ('win95', 'nt4')}
+                if udf_cmdline is not None:
+                    expected.update({os: ('udf', udf_cmdline) for os in UDF_102 if os in ALL[:ALL.index('vista') + 1]})
+                self.assertEqual(expected, inserted)
+        # 8.3 names: AUTORUN.INF is read and SETUP.EXE is the launcher, but
+        # a folder cut to TILMAR_S is not what open= names.
+        folder = os.path.join(self.work, 'autorun-8.3')
+        os.makedirs(os.path.join(folder, 'Tilmar Setup'), exist_ok=True)
+        for path, data in (('Setup.exe', b'MZ'), ('Tilmar Setup/setup.exe', b'MZ'),
+                           ('autorun.inf', b'[AutoRun]\r\nopen=Setup.exe /s\r\n[AutoRun.Amd64]\r\n'
+                                           b'open="Tilmar Setup\\setup.exe" /s\r\n')):
+            with open(os.path.join(folder, path), 'wb') as f:
+                f.write(data)
+        image = images.make_image(folder, 'genisoimage-level-1', os.path.join(self.work, 'autorun-8.3.iso'))
+        rows = self.plans(image, '--insertion', '--os', 'win98', '--os', 'winxp64')
+        self.assertEqual([('win98', '/s', True, True), ('winxp64', '/s', False, False)],
+                         [(r['os'], r['cmdline'], r['insertion']['launcher'], r['insertion']['found']) for r in rows])
+        missing = {f['message'] for r in rows for f in r['findings'] if f['code'] == 'autorun-program-missing'}
+        self.assertTrue(any(m.startswith("autorun.inf's open= in [AutoRun.Amd64] names Tilmar Setup\\setup.exe, which is not on the "
+                                         'disc: nothing starts when the disc is inserted (winxp64, win11)')
+                            for m in missing), missing)
+
     def test_systems_without_a_tree_read_get_no_plan(self):
         # A UDF 2.01 disc in a virtual partition whose table is not where it
         # belongs, without ISO 9660: nothing for Windows 2000 and earlier,
