@@ -68,9 +68,15 @@ const char* OutcomeClass(const Plan& plan)
 
 std::string Note(const std::string& text) { return "<span class=\"note\">" + HtmlEscape(text) + "</span>"; }
 
+// A program and its parameters; a narrow cell breaks the line after a
+// backslash rather than inside a name.
 std::string StartHtml(const PlannedStart& start)
 {
-    return "<code>" + HtmlEscape(start.program + (start.parameters.empty() ? "" : " " + start.parameters)) + "</code>";
+    const std::string text = HtmlEscape(start.program + (start.parameters.empty() ? "" : " " + start.parameters));
+    std::string       html;
+    for (char ch : text)
+        html += ch == '\\' ? std::string("\\<wbr>") : std::string(1, ch);
+    return "<code>" + html + "</code>";
 }
 
 // What a combination does, as a cell's content: the program started (or

@@ -107,7 +107,10 @@ class PageCells(html.parser.HTMLParser):
             self._row = None
 
     def handle_data(self, data):
-        if self.lasttag != 'style':
+        # A line break opportunity (<wbr>) inside a path is no space.
+        if self.text and self.get_starttag_text() == '<wbr>':
+            self.text[-1] += data
+        elif self.lasttag != 'style':
             self.text.append(data)
 
 
