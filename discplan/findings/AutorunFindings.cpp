@@ -1,6 +1,5 @@
 #include "discplan/findings/AutorunFindings.h"
 
-#include <algorithm>
 #include <map>
 #include <set>
 
@@ -39,17 +38,6 @@ std::vector<std::string> Ordered(const std::set<std::string>& systems)
             ordered.push_back(os);
     }
     return ordered;
-}
-
-// What a system does on insertion, in words ("start Setup.exe /s", "offer
-// Run Setup.exe for Setup.exe", "start nothing").
-std::string Outcome(const SystemInsertion& read)
-{
-    const AutorunTask& task = read.task;
-    if (task.key.empty())
-        return "start nothing";
-    const std::string run = task.program + (task.arguments.empty() ? "" : " " + task.arguments);
-    return task.shown == "autoplay" ? "offer " + Quoted(task.text) + " for " + run : "start " + run;
 }
 
 // "the shellexecute= of autorun.inf" as the message names a task.
@@ -108,8 +96,8 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
         if (Utf16Length(task.label) > AUTORUN_LABEL_SHOWN)
             labels[task.label].insert(os);
         const SystemInsertion& read64 = tree.reads64[i];
-        if (MayBe64Bit(os) && Outcome(read64) != Outcome(read))
-            x64["would " + Outcome(read64) + " where the 32-bit editions " + Outcome(read)].insert(os);
+        if (MayBe64Bit(os) && InsertionOutcome(read64) != InsertionOutcome(read))
+            x64["would " + InsertionOutcome(read64) + " where the 32-bit editions " + InsertionOutcome(read)].insert(os);
         if (read.file.amd64.bPresent && !IsOnly64Bit(os))
             amd64.insert(os);
         const AutorunSection& section = read.file.x86;
@@ -221,11 +209,11 @@ void CompareTrees(const TreeInsertions& a, const TreeInsertions& b, const PlanIn
             PlanInput asked = input;
             asked.os        = pSide->systems[i];
             const SystemInsertion there = ReadInsertion(*other.pSource, asked, IsOnly64Bit(asked.os));
-            if (Outcome(there) == Outcome(pSide->reads[i]))
+            if (InsertionOutcome(there) == InsertionOutcome(pSide->reads[i]))
                 continue;
             AddFound(found, "error", "autorun-trees-differ",
                      how + ", which changes the insertion: " + asked.os + " reads " + pSide->treeName + " and would " +
-                         Outcome(pSide->reads[i]) + ", but " + Outcome(there) + " from " + other.treeName +
+                         InsertionOutcome(pSide->reads[i]) + ", but " + InsertionOutcome(there) + " from " + other.treeName +
                          "; master every tree from the same autorun.inf",
                      systems);
             return;
@@ -239,38 +227,6 @@ void CompareTrees(const TreeInsertions& a, const TreeInsertions& b, const PlanIn
 }
 
 } // namespace
-
-std::string SystemsText(const std::vector<std::string>& systems)
-{
-    const std::vector<std::string>& all = KnownSystems();
-    if (systems.size() == all.size())
-        return "every system";
-    if (systems.size() < 2)
-        return JoinSystems(systems);
-    size_t nFirst = 0;
-    while (nFirst < all.size() && all[nFirst] != systems.front())
-        ++nFirst;
-    // The systems from the first on that are left out.
-    std::vector<std::string> gaps;
-    for (size_t i = nFirst; i < all.size(); ++i)
-    {
-        if (std::find(systems.begin(), systems.end(), all[i]) == systems.end())
-            gaps.push_back(all[i]);
-    }
-    if (systems.back() == all.back() && gaps.size() < systems.size() / 2)
-        return systems.front() + " and later" + (gaps.empty() ? "" : " but " + JoinSystems(gaps));
-    if (nFirst == 0 && std::equal(systems.begin(), systems.end(), all.begin()))
-        return systems.back() + " and earlier";
-    std::vector<std::string> out;
-    for (const std::string& os : all)
-    {
-        if (std::find(systems.begin(), systems.end(), os) == systems.end())
-            out.push_back(os);
-    }
-    if (out.size() < systems.size() / 2)
-        return "every system but " + JoinSystems(out);
-    return JoinSystems(systems);
-}
 
 void AddAutorunFindings(const CDiscInput& disc, std::vector<Plan>& plans)
 {

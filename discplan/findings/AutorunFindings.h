@@ -17,7 +17,3 @@
 // it holds for (every system discplan knows that reads the tree, planned or
 // not) and is added to the rows of those systems.
 void AddAutorunFindings(const CDiscInput& disc, std::vector<Plan>& plans);
-
-// "every system", "winxp and later", "win98 and earlier", or the list, in
-// the order of the systems discplan knows.
-std::string SystemsText(const std::vector<std::string>& systems);

@@ -30,6 +30,14 @@ SystemInsertion ReadInsertion(const CDiscSource& source, const PlanInput& input,
 // are planned as such; systems in both forms as 32-bit.
 int InsertionInput(const CDiscSource& source, const PlanInput& asked, PlanInput* pInput);
 
+// What a system does on insertion, in words: "start Setup.exe /s", "offer
+// "Run Setup.exe" for Setup.exe /s", "start nothing".
+std::string InsertionOutcome(const SystemInsertion& read);
+
+// "every system", "winxp and later", "win98 and earlier", "every system but
+// win11", or the list, in the order of the systems discplan knows.
+std::string SystemsText(const std::vector<std::string>& systems);
+
 // The row of an insertion that starts another program than the launcher:
 // no plan of Setup.exe, only the system's own facts.
 Plan OtherProgramPlan(const PlanInput& input);
