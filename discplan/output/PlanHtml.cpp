@@ -31,7 +31,8 @@ td.nothing,.legend .nothing{background:#fff0c2}
 td.error,.legend .error{background:#f8d3d1}
 td.unplanned,.legend .unplanned{background:repeating-linear-gradient(135deg,#e3e5e8 0 6px,#d0d4d9 6px 12px)}
 .note,.codes{display:block;font-size:12px;color:#454d55}
-a.code{display:inline-block;font:11px "DejaVu Sans Mono",monospace;padding:0 4px;margin:2px 2px 0 0;border-radius:3px;color:#fff;text-decoration:none}
+a.code{display:inline-block;font:11px "DejaVu Sans Mono",monospace;padding:0 4px;margin:2px 2px 0 0;border-radius:3px}
+a.code{color:#fff;text-decoration:none}
 a.code.error,.finding.error .sev{background:#b3261e}
 a.code.warning,.finding.warning .sev{background:#8a5a00}
 a.code.info,.finding.info .sev{background:#44617b}
@@ -157,7 +158,10 @@ std::string MatrixHtml(const TextHeading& heading, const std::vector<const Plan*
         cells[i]       = CellHtml(*pPlan, findingIds);
     }
     std::vector<char> covered(nRows * nCols, 0);
-    const auto        same = [&](size_t a, size_t b) { return !covered[b] && keys[a] == keys[b] && cells[a] == cells[b]; };
+    const auto        same = [&](size_t a, size_t b)
+    {
+        return !covered[b] && keys[a] == keys[b] && cells[a] == cells[b];
+    };
     std::string html = "<table class=\"matrix\"><colgroup><col class=\"system\"></colgroup><thead><tr><th>system</th>";
     for (const std::string& lang : heading.langs)
         html += "<th>" + HtmlEscape(lang) + "</th>";

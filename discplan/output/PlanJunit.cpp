@@ -31,7 +31,8 @@ void AddAttribute(XmlDocument& document, XmlNode* pNode, const char* szName, con
 
 XmlNode* AddElement(XmlDocument& document, XmlNode* pParent, const char* szName, const std::string& text = "")
 {
-    XmlNode* pNode = document.allocate_node(rapidxml::node_element, szName, text.empty() ? nullptr : Text(document, text));
+    XmlNode* pNode =
+        document.allocate_node(rapidxml::node_element, szName, text.empty() ? nullptr : Text(document, text));
     pParent->append_node(pNode);
     return pNode;
 }
@@ -51,7 +52,10 @@ std::string ClassName(const std::string& disc)
     return "discplan." + name;
 }
 
-std::string FindingLine(const Finding& finding) { return finding.severity + " " + finding.code + ": " + finding.message; }
+std::string FindingLine(const Finding& finding)
+{
+    return finding.severity + " " + finding.code + ": " + finding.message;
+}
 
 // What the plan starts, in a line.
 std::string StartLine(const Plan& plan)
