@@ -233,6 +233,7 @@ int main(int argc, char** argv)
     // The insertion's rows first: each system that runs or offers a program
     // of the disc's autorun.inf, with the command line the shell hands it.
     std::vector<PlanInput> inputs;
+    CAutorunFiles          autorunFiles;
     for (const std::string& os : systems)
     {
         for (const std::string& lang : langs)
@@ -240,7 +241,7 @@ int main(int argc, char** argv)
             PlanInput input = options, inserted;
             input.os = os, input.lang = lang;
             const SystemDisc read = disc.ForSystem(os, PlannedOemCodePage(input));
-            if (bInsertion && read.pSource != nullptr && InsertionInput(*read.pSource, input, &inserted))
+            if (bInsertion && read.pSource != nullptr && InsertionInput(autorunFiles, *read.pSource, input, &inserted))
                 inputs.push_back(inserted);
         }
     }

@@ -81,7 +81,7 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
         const SystemInsertion& read = tree.reads[i];
         const AutorunTask&     task = read.task;
         // No task for a reason of its own (shellexecute alone has one below).
-        if (task.key.empty() && read.file.bPresent && task.none.find("shellexecute") == std::string::npos)
+        if (task.key.empty() && read.pFile->bPresent && task.none.find("shellexecute") == std::string::npos)
             none[task.none].insert(os);
         if (!task.key.empty() && !read.bFound)
             missing[TaskName(task) + " names " + task.program].insert(os);
@@ -98,9 +98,9 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
         const SystemInsertion& read64 = tree.reads64[i];
         if (MayBe64Bit(os) && InsertionOutcome(read64) != InsertionOutcome(read))
             x64["would " + InsertionOutcome(read64) + " where the 32-bit editions " + InsertionOutcome(read)].insert(os);
-        if (read.file.amd64.bPresent && !IsOnly64Bit(os))
+        if (read.pFile->amd64.bPresent && !IsOnly64Bit(os))
             amd64.insert(os);
-        const AutorunSection& section = read.file.x86;
+        const AutorunSection& section = read.pFile->x86;
         const struct
         {
             const char* szKey;
@@ -173,7 +173,7 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
         {"useautoplay", "UseAutoPlay= counts from Windows XP on only"}};
     for (const auto& item : ignore)
     {
-        const bool bNoOpen = item.first == "shellexecute" && !tree.reads.front().file.x86.open.bGiven;
+        const bool bNoOpen = item.first == "shellexecute" && !tree.reads.front().pFile->x86.open.bGiven;
         AddFound(found, "info", "autorun-keys-partial",
                  "autorun.inf's " + IGNORED.at(item.first) + " (ignored by " + SystemsText(Ordered(item.second)) +
                      ")" + (bNoOpen ? ": give open= as well, or nothing starts there on insertion" : ""),
@@ -189,10 +189,11 @@ void CheckTree(const TreeInsertions& tree, const std::string& launcher, std::vec
 
 // Where two trees' autorun.inf files part: missing from one, other bytes,
 // and whether that changes what a system of either side does on insertion.
-void CompareTrees(const TreeInsertions& a, const TreeInsertions& b, const PlanInput& input, std::vector<Found>& found)
+void CompareTrees(CAutorunFiles& files, const TreeInsertions& a, const TreeInsertions& b, const PlanInput& input,
+                  std::vector<Found>& found)
 {
-    const AutorunFile& fileA = a.reads.front().file;
-    const AutorunFile& fileB = b.reads.front().file;
+    const AutorunFile& fileA = *a.reads.front().pFile;
+    const AutorunFile& fileB = *b.reads.front().pFile;
     if (fileA.bPresent == fileB.bPresent && fileA.bytes == fileB.bytes)
         return;
     const std::string how = !fileA.bPresent ? a.treeName + " has no autorun.inf, " + b.treeName + " has one"
@@ -208,7 +209,7 @@ void CompareTrees(const TreeInsertions& a, const TreeInsertions& b, const PlanIn
         {
             PlanInput asked = input;
             asked.os        = pSide->systems[i];
-            const SystemInsertion there = ReadInsertion(*other.pSource, asked, IsOnly64Bit(asked.os));
+            const SystemInsertion there = ReadInsertion(files, *other.pSource, asked, IsOnly64Bit(asked.os));
             if (InsertionOutcome(there) == InsertionOutcome(pSide->reads[i]))
                 continue;
             AddFound(found, "error", "autorun-trees-differ",
@@ -233,6 +234,7 @@ void AddAutorunFindings(const CDiscInput& disc, std::vector<Plan>& plans)
     // Once per code page pair: the ANSI one reads the file, the OEM one the
     // ISO 9660 tree's names.
     std::map<std::pair<unsigned, unsigned>, std::vector<Found>> byLocale;
+    CAutorunFiles                                               files;
     for (const Plan& plan : plans)
     {
         const unsigned nOem = PlannedOemCodePage(plan.input);
@@ -258,16 +260,16 @@ void AddAutorunFindings(const CDiscInput& disc, std::vector<Plan>& plans)
             PlanInput input = plan.input;
             input.os        = os;
             trees[nTree].systems.push_back(os);
-            trees[nTree].reads.push_back(ReadInsertion(*read.pSource, input, IsOnly64Bit(os)));
-            trees[nTree].reads64.push_back(MayBe64Bit(os) ? ReadInsertion(*read.pSource, input, 1)
+            trees[nTree].reads.push_back(ReadInsertion(files, *read.pSource, input, IsOnly64Bit(os)));
+            trees[nTree].reads64.push_back(MayBe64Bit(os) ? ReadInsertion(files, *read.pSource, input, 1)
                                                           : trees[nTree].reads.back());
         }
         std::set<std::string> without;
         bool                  bAny = false;
         for (const TreeInsertions& tree : trees)
         {
-            bAny = bAny || tree.reads.front().file.bPresent;
-            if (!tree.reads.front().file.bPresent)
+            bAny = bAny || tree.reads.front().pFile->bPresent;
+            if (!tree.reads.front().pFile->bPresent)
                 without.insert(tree.systems.begin(), tree.systems.end());
             CheckTree(tree, plan.input.launcher, found);
         }
@@ -279,7 +281,7 @@ void AddAutorunFindings(const CDiscInput& disc, std::vector<Plan>& plans)
         for (size_t i = 0; i < trees.size(); ++i)
         {
             for (size_t j = i + 1; j < trees.size(); ++j)
-                CompareTrees(trees[i], trees[j], plan.input, found);
+                CompareTrees(files, trees[i], trees[j], plan.input, found);
         }
     }
     for (Plan& plan : plans)

@@ -102,8 +102,10 @@ void ReadAutorunFile(const CDiscSource& source, const CCodePage& codePage, int b
         if (entry.bFolder || !SameName(WindowsName(entry.name), "autorun.inf"))
             continue;
         pFile->path = {entry.name};
-        if (!source.Read(pFile->path, &pFile->bytes))
+        std::string bytes;
+        if (!source.Read(pFile->path, &bytes))
             return;
+        pFile->bytes = bytes.substr(0, AUTORUN_MAX_BYTES);
         pFile->bPresent = true;
         CIniFile ini;
         ini.Load(pFile->bytes, codePage, bUnicodeFiles);

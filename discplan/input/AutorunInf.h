@@ -45,7 +45,7 @@ struct AutorunFile
 {
     bool                     bPresent = false;
     std::vector<std::string> path;  // as the source lists it: {"AUTORUN.INF"}
-    std::string              bytes; // the file as it is on the disc
+    std::string              bytes; // the file as it is on the disc, up to AUTORUN_MAX_BYTES
     AutorunSection           x86;   // [AutoRun]
     AutorunSection           amd64; // [AutoRun.Amd64]
 };
@@ -56,7 +56,9 @@ void ReadAutorunSections(const CIniFile& ini, AutorunFile* pFile);
 
 // The root's autorun.inf of source as a system of codePage reads it
 // (bUnicodeFiles: the Windows NT family). pFile->bPresent false when the
-// root has none, or none that can be read.
+// root has none, or none that can be read. Only its first AUTORUN_MAX_BYTES
+// are read: every system is planned from several copies of it, and a file
+// that long is no autorun.inf a disc ships.
 void ReadAutorunFile(const CDiscSource& source, const CCodePage& codePage, int bUnicodeFiles, AutorunFile* pFile);
 
 // What one system does with a disc's autorun.inf when the disc is inserted.
@@ -107,6 +109,8 @@ int AutorunDiscPath(const std::string& path, std::vector<std::string>* pParts);
 // them.
 int FindOnDisc(const CDiscSource& source, const std::vector<std::string>& parts, std::vector<std::string>* pFound,
                int* pbFolder = nullptr);
+
+const size_t AUTORUN_MAX_BYTES = 1024 * 1024;
 
 // The label's length Windows shows: the first 32 characters.
 const size_t AUTORUN_LABEL_SHOWN = 32;

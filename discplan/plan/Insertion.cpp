@@ -17,14 +17,24 @@ std::string Join(const std::vector<std::string>& systems)
 
 } // namespace
 
-SystemInsertion ReadInsertion(const CDiscSource& source, const PlanInput& input, int b64Bit)
+const AutorunFile& CAutorunFiles::Get(const CDiscSource& source, const PlanInput& input)
 {
-    SystemInsertion  insertion;
+    const auto key   = std::make_tuple(&source, PlannedCodePage(input), ReadsUnicodeFiles(input.os));
+    auto       found = m_files.find(key);
+    if (found != m_files.end())
+        return found->second;
+    AutorunFile&     file      = m_files[key];
     const CCodePage* pCodePage = CCodePage::Get(PlannedCodePage(input));
-    if (pCodePage == nullptr)
-        return insertion;
-    ReadAutorunFile(source, *pCodePage, ReadsUnicodeFiles(input.os), &insertion.file);
-    insertion.task = AutorunTaskOf(insertion.file, input.os, b64Bit);
+    if (pCodePage != nullptr)
+        ReadAutorunFile(source, *pCodePage, ReadsUnicodeFiles(input.os), &file);
+    return file;
+}
+
+SystemInsertion ReadInsertion(CAutorunFiles& files, const CDiscSource& source, const PlanInput& input, int b64Bit)
+{
+    SystemInsertion insertion;
+    insertion.pFile = &files.Get(source, input);
+    insertion.task  = AutorunTaskOf(*insertion.pFile, input.os, b64Bit);
     std::vector<std::string> parts;
     if (insertion.task.key.empty() || !AutorunDiscPath(insertion.task.program, &parts))
         return insertion;
@@ -37,9 +47,9 @@ SystemInsertion ReadInsertion(const CDiscSource& source, const PlanInput& input,
     return insertion;
 }
 
-int InsertionInput(const CDiscSource& source, const PlanInput& asked, PlanInput* pInput)
+int InsertionInput(CAutorunFiles& files, const CDiscSource& source, const PlanInput& asked, PlanInput* pInput)
 {
-    const SystemInsertion read = ReadInsertion(source, asked, IsOnly64Bit(asked.os));
+    const SystemInsertion read = ReadInsertion(files, source, asked, IsOnly64Bit(asked.os));
     if (read.task.key.empty())
         return 0;
     *pInput                     = asked;

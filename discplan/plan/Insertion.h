@@ -4,15 +4,28 @@
 // program that starts instead).
 #pragma once
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "discplan/input/AutorunInf.h"
 #include "discplan/plan/DiscPlan.h"
 
+// The autorun.inf of each tree as each code page and family of Windows
+// reads it, read from the tree once.
+class CAutorunFiles
+{
+public:
+    const AutorunFile& Get(const CDiscSource& source, const PlanInput& input);
+
+private:
+    std::map<std::tuple<const CDiscSource*, unsigned, int>, AutorunFile> m_files;
+};
+
 struct SystemInsertion
 {
-    AutorunFile              file;
+    const AutorunFile*       pFile = nullptr; // held by the CAutorunFiles it was read through
     AutorunTask              task;
     int                      bLauncher = 0; // the task names the launcher at the root
     int                      bFound    = 0; // what it names is on the disc (the launcher always is)
@@ -21,14 +34,14 @@ struct SystemInsertion
 
 // autorun.inf and its task for input's system and code page (b64Bit: its
 // 64-bit edition) over source, the tree that system reads.
-SystemInsertion ReadInsertion(const CDiscSource& source, const PlanInput& input, int b64Bit);
+SystemInsertion ReadInsertion(CAutorunFiles& files, const CDiscSource& source, const PlanInput& input, int b64Bit);
 
 // The input of the insertion's row for asked's system, language and the
 // rest: 1 with *pInput (origin "insertion", the command line the program
 // receives, the insertion) when the system runs or offers a program of the
 // disc's autorun.inf; 0 when nothing is run or offered. 64-bit only systems
 // are planned as such; systems in both forms as 32-bit.
-int InsertionInput(const CDiscSource& source, const PlanInput& asked, PlanInput* pInput);
+int InsertionInput(CAutorunFiles& files, const CDiscSource& source, const PlanInput& asked, PlanInput* pInput);
 
 // What a system does on insertion, in words: "start Setup.exe /s", "offer
 // "Run Setup.exe" for Setup.exe /s", "start nothing".
