@@ -48,10 +48,16 @@ class CommandLineModeTest(SetupTestCase):
 
     def test_a_switch_glued_to_the_quoted_program_name(self):
         # Administrators' scripts start "D:\disc\Setup.exe"/s: the name ends
-        # at its closing quote, and the silent installation runs.
+        # at its closing quote, and the silent installation runs. The disc's
+        # autorun.inf says the same, and the plan of its insertion must
+        # agree with the run.
+        import plan_agreement
         disc = self.disc()
         disc.program('Dusmara/setup.exe')
+        disc.file('AutoRun.inf', '[autorun]\r\nopen="Setup.exe"/s\r\n')
+        inserted = sum(plan_agreement.agreed_insertions.values())
         run = run_setup(disc, '/s', command_line='"{exe}"/s')
+        self.assertEqual(1 if PLAN_DISCPLAN else 0, sum(plan_agreement.agreed_insertions.values()) - inserted)
         self.assertEqual(0, run.exit_code)
         params = f'/s /f1"{disc.win()}\\Dusmara"'
         self.assertLaunched(run, disc.win('Dusmara/setup.exe'), params)
@@ -468,13 +474,16 @@ class DiscImageTest(SetupTestCase):
         disc.program('TechSupt/IKernelUpdate/Setup.exe')
         disc.program(LONG_FOLDER + '/tool.exe')
         disc.ini({'Settings': {'SetupPath': LONG_FOLDER + '\\tool.exe'}})
+        # Inserted, the disc starts the silent installation: each "/s" run is
+        # the insertion's too.
+        disc.file('autorun.inf', '[AutoRun]\r\nopen=Setup.exe /s\r\nicon=Setup.exe,0\r\n')
         return disc
 
     def pycdlib_image(self, source, path):
         def data(relative):
             with open(source.path(relative), 'rb') as f:
                 return f.read()
-        both = ('Setup.exe', 'TechSupt/IKernelUpdate/Setup.exe')
+        both = ('Setup.exe', 'TechSupt/IKernelUpdate/Setup.exe', 'autorun.inf')
         files = [{'joliet': '/' + name, 'udf': '/' + name, 'iso': '/F%d.EXE;1' % i, 'data': data(name)}
                  for i, name in enumerate(both)]
         files += [{'joliet': '/Corvan Lite/setup.exe', 'iso': '/C/SETUP.EXE;1', 'data': data('Corvan Lite/setup.exe')},
@@ -498,6 +507,7 @@ class DiscImageTest(SetupTestCase):
             for tree in sorted(set(systems.values())):
                 discs[kind, tree] = Disc(f'{os.path.basename(work)}_{kind}_{tree}', image=image, tree=tree)
         compared = sum(plan_agreement.agreed_images.values())
+        inserted = sum(plan_agreement.agreed_insertions.values())
         for version in BRIDGE:      # one Windows version after the other
             for (kind, tree), disc in discs.items():
                 systems, started = self.KINDS[kind]
@@ -512,8 +522,10 @@ class DiscImageTest(SetupTestCase):
                         self.assertEqual(0, run.exit_code, run)
                         if not cmdline:
                             self.assertEqual(launching(started[tree]) if started[tree] else 'Last\n', run.log[-1])
-        # Every run was held against the image's plan.
+        # Every run was held against the image's plan, every "/s" run also
+        # against the row of the insertion.
         self.assertEqual(2 * len(BRIDGE) * len(self.KINDS), sum(plan_agreement.agreed_images.values()) - compared)
+        self.assertEqual(len(BRIDGE) * len(self.KINDS), sum(plan_agreement.agreed_insertions.values()) - inserted)
 
     def test_later_udf_revisions(self):
         """pycdlib's trees that differ, its UDF patched to each later revision:
