@@ -40,7 +40,7 @@ std::vector<std::string> Ordered(const std::set<std::string>& systems)
     return ordered;
 }
 
-// "the shellexecute= of autorun.inf" as the message names a task.
+// A task as the messages name it: "autorun.inf's open= in [AutoRun.Amd64]".
 std::string TaskName(const AutorunTask& task)
 {
     return "autorun.inf's " + task.key + "=" + (task.section == "AutoRun" ? "" : " in [" + task.section + "]");
