@@ -3,6 +3,10 @@
 #include <stdarg.h>
 #include <string.h>
 
+#include <map>
+#include <memory>
+#include <tuple>
+
 #include "discplan/codepage/CodePage.h"
 #include "discplan/plan/DiscView.h"
 #include "discplan/findings/Findings.h"
@@ -140,6 +144,38 @@ unsigned PlannedCodePage(const PlanInput& input)
     return input.nCodePage != 0 ? input.nCodePage : CodePageOfLanguage(KnownLanguage(input.lang));
 }
 
+namespace {
+
+// Setup.ini as one kind of system reads it from one disc source: read and
+// parsed once per source, code page, kind and folder, since every
+// combination of a run plans over the same file, and a file of tens of MiB
+// read for each of hundreds of rows would take hours. Sources live as long
+// as the run.
+struct LoadedIni
+{
+    int      bHas = 0;
+    CIniFile ini;
+};
+
+const LoadedIni& SetupIniOf(const CDiscSource& source, const CDiscView& view, const CCodePage& codePage,
+                            int bUnicodeFiles, const std::string& at)
+{
+    typedef std::tuple<const CDiscSource*, unsigned, int, std::string> Key;
+    static std::map<Key, std::unique_ptr<LoadedIni>> s_loaded;
+    std::unique_ptr<LoadedIni>& pLoaded = s_loaded[Key(&source, codePage.Number(), bUnicodeFiles, at)];
+    if (!pLoaded)
+    {
+        pLoaded.reset(new LoadedIni);
+        std::string bytes;
+        pLoaded->bHas = view.ReadFile("Setup.ini", &bytes);
+        if (pLoaded->bHas)
+            pLoaded->ini.Load(bytes, codePage, bUnicodeFiles);
+    }
+    return *pLoaded;
+}
+
+} // namespace
+
 unsigned PlannedOemCodePage(const PlanInput& input)
 {
     const std::string language = KnownLanguage(input.lang);
@@ -157,13 +193,10 @@ Plan MakePlan(const CDiscSource& source, const PlanInput& input)
         plan.nCodePage = 0;
         return plan;
     }
-    const CDiscView view(source, *pCodePage, input.at, input.launcher);
-    CIniFile        ini;
-    std::string     iniBytes;
-    const int       bHasIni = view.ReadFile("Setup.ini", &iniBytes);
-    if (bHasIni)
-        ini.Load(iniBytes, *pCodePage, ReadsUnicodeFiles(input.os));
-    CDiscHost host(view, bHasIni ? &ini : nullptr, plan);
+    const CDiscView  view(source, *pCodePage, input.at, input.launcher);
+    const LoadedIni& loadedIni = SetupIniOf(source, view, *pCodePage, ReadsUnicodeFiles(input.os), input.at);
+    const int        bHasIni = loadedIni.bHas;
+    CDiscHost        host(view, bHasIni ? &loadedIni.ini : nullptr, plan);
     g_pHost               = &host;
     g_pCodePage           = pCodePage;
     plan.bFolderShortName = !view.AtWritable();
