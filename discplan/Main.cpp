@@ -289,6 +289,13 @@ int main(int argc, char** argv)
         for (const Finding& finding : plan.findings)
             bError = bError || finding.severity == "error";
     }
+    // The files first: one that cannot be written leaves standard output
+    // empty. A CI job gets its report files also when there is no plan.
+    const TextHeading heading = {disc.Describe(), systems, langs, cmdlines};
+    if (bHtml && !WriteOutputFile(htmlFile, PlansHtml(heading, plans), &error))
+        return Refuse("cannot write " + htmlFile + ": " + error);
+    if (bJunit && !WriteOutputFile(junitFile, PlansJunit(folder, plans), &error))
+        return Refuse("cannot write " + junitFile + ": " + error);
     // Only the insertion asked for, and no system acts on the disc's autorun.inf.
     if (plans.empty())
     {
@@ -296,12 +303,6 @@ int main(int argc, char** argv)
                     : "Disc " + disc.Describe() + ": no system runs or offers a program of its autorun.inf on insertion\n");
         return 0;
     }
-    // The files first: one that cannot be written leaves standard output empty.
-    const TextHeading heading = {disc.Describe(), systems, langs, cmdlines};
-    if (bHtml && !WriteOutputFile(htmlFile, PlansHtml(heading, plans), &error))
-        return Refuse("cannot write " + htmlFile + ": " + error);
-    if (bJunit && !WriteOutputFile(junitFile, PlansJunit(folder, plans), &error))
-        return Refuse("cannot write " + junitFile + ": " + error);
     Write(bJson ? PlansJson(plans) : PlansText(heading, plans));
     return bStrict && bError ? 1 : 0;
 }
