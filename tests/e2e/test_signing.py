@@ -6,7 +6,7 @@ the unsigned one byte for byte, and the sample disc runs alike with the signed
 and the unsigned file. A local RFC 3161 server (openssl ts) counter-signs both;
 no network is used. The release script stops before it builds when it cannot
 sign, says why in the signing tool's words, and leaves the last release as it
-was."""
+was; it refuses an output folder its own build clears."""
 import http.server
 import os
 import shutil
@@ -291,6 +291,22 @@ class ReleaseScriptTest(unittest.TestCase):
             self.assertEqual(1, result.returncode, result.stdout)
             self.assertIn('no release made', result.stdout)
             self.assertFalse(os.path.exists(out))
+
+
+    def test_output_folder_the_build_clears_is_refused(self):
+        # The wrong password would end a run that went on within a second.
+        build = os.path.join(ROOT, 'build')
+        for out in ('build', 'build/release-x86', 'build/release-linux/dist', 'build/x64/../release-x64/'):
+            with self.subTest(out):
+                existed = os.path.exists(os.path.join(ROOT, out))
+                result = call(['sh', RELEASE, '--out', out, '--pkcs12', self.p12, '--password-file',
+                               self.wrong_password], ROOT, check=False)
+                self.assertEqual(2, result.returncode, result.stdout)
+                self.assertIn(f'--out {ROOT}/{out} is in {build}, whose release folders each build clears',
+                              result.stdout)
+                self.assertEqual(existed, os.path.exists(os.path.join(ROOT, out)))
+                self.assertFalse(os.path.exists(os.path.join(ROOT, out, '.releases')))
+
 
 if __name__ == '__main__':
     unittest.main()
