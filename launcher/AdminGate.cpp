@@ -26,8 +26,7 @@ int PassAdministratorGate(HINSTANCE hInstance, int nOsCode)
     wchar_t szWide[MESSAGE_SIZE] = {};
     if (LoadStringW(hInstance, IDS_NOT_ADMINISTRATOR, szWide, MESSAGE_SIZE) == 0)
         return 0;
-    // With UTF-8 as the ANSI code page the conversion refuses the test, and a
-    // text too long for the buffer fails it: both take the Unicode box.
+    // A text too long for the buffer takes the Unicode box too.
     char szMessage[MESSAGE_SIZE] = {};
     if (ConvertToAnsi(szWide, szMessage, MESSAGE_SIZE) == ANSI_EXACT)
         ShowMessage(szMessage, "Setup", MB_OK | MB_ICONHAND);

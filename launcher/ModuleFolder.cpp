@@ -134,8 +134,8 @@ ModuleFolderName LocateModuleFolder(char* szFolder)
         DropCutCharacter(szFolder);
     else
         PathRemoveFileSpecA(szFolder);
-    // A UTF-8 code page takes neither the flag nor the loss report and
-    // writes every character: its whole ANSI name is good.
+    // A conversion that gives nothing at all says nothing against a whole
+    // ANSI name.
     if (conversion == ANSI_FAILED && !bCut)
         return FOLDER_AS_IS;
 
@@ -146,7 +146,7 @@ ModuleFolderName LocateModuleFolder(char* szFolder)
     if (cchShort == 0 || cchShort >= MAX_PATH || ConvertToAnsi(wszShort, szConverted, MAX_PATH) != ANSI_EXACT)
         return FOLDER_UNNAMEABLE;
     CopyStringBounded(szFolder, MAX_PATH, szConverted);
-    return FOLDER_SHORT_NAME;
+    return conversion == ANSI_TOO_LONG ? FOLDER_SHORT_NAME_TOO_LONG : FOLDER_SHORT_NAME;
 }
 
 PFN_GET_SHORT_PATH_NAME_W SetShortPathNameFunction(PFN_GET_SHORT_PATH_NAME_W pfnGetShortPathName)

@@ -6,9 +6,10 @@
 // How LocateModuleFolder could name the folder.
 enum ModuleFolderName
 {
-    FOLDER_AS_IS,       // whole, as the ANSI code page writes it
-    FOLDER_SHORT_NAME,  // by its short name: the long one has characters outside the ANSI code page, or passes 259 bytes there
-    FOLDER_UNNAMEABLE,  // neither name can be written whole in the ANSI code page
+    FOLDER_AS_IS,               // whole, as the ANSI code page writes it
+    FOLDER_SHORT_NAME,          // by its short name: the long one has characters outside the ANSI code page
+    FOLDER_SHORT_NAME_TOO_LONG, // by its short name: the long one passes 259 bytes in the ANSI code page
+    FOLDER_UNNAMEABLE,          // neither name can be written whole in the ANSI code page
 };
 
 // Fills szFolder (MAX_PATH bytes) with the folder of the launcher's own file,

@@ -55,6 +55,8 @@ int RunSetup(HINSTANCE hInstance, const char* szCmdLine)
     WriteLog("Entering Setup launcher\n\n");
     if (folderName == FOLDER_SHORT_NAME)
         WriteLog("Folder name not in the system code page, working from its short name %s\n", g_szModuleFolder);
+    if (folderName == FOLDER_SHORT_NAME_TOO_LONG)
+        WriteLog("Folder name too long in the system code page, working from its short name %s\n", g_szModuleFolder);
     if (folderName == FOLDER_UNNAMEABLE)
     {
         // Every path built from "?" names nothing: starting nothing is said

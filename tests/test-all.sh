@@ -4,7 +4,8 @@
 # Windows and under WoW64 plus its file checks, the pure code natively under
 # AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a
 # short fixed time (FUZZ_SECONDS, default 20), and two release builds in two
-# folders, which must give the same files. Ends with a summary of what ran
+# folders, which must give the same files, the release script stopped at each
+# step, which must leave one whole release. Ends with a summary of what ran
 # and what was skipped, and why.
 set -eu
 cd "$(dirname "$0")/.."
@@ -44,7 +45,7 @@ echo "fuzz: every target for ${FUZZ_SECONDS:-20} s" >>"$summary"
 
 echo "=== reproducible release"
 tests/reproducible.sh
-echo "release: built twice, the same files" >>"$summary"
+echo "release: built twice, the same files; stopped at each step, one whole release" >>"$summary"
 
 echo "=== summary"
 cat "$summary"

@@ -287,6 +287,7 @@ class DiscFolderNameTest(SetupTestCase):
     through the folder's short name."""
 
     SHORT_NAME = 'Folder name not in the system code page, working from its short name '
+    TOO_LONG = 'Folder name too long in the system code page, working from its short name '
 
     def test_names_the_code_page_can_write_are_used_as_they_are(self):
         for folder, lang in (('Jürgen Äpfel', 'de_DE.UTF-8'), ('Jürgen Äpfel', 'en_US.UTF-8'),
@@ -308,9 +309,11 @@ class DiscFolderNameTest(SetupTestCase):
     # (176 characters to the launcher, 336 bytes in code page 932, where the
     # ANSI functions take 259), once more one byte further on. Wine cuts the
     # first ANSI name inside a double-byte character and reports the buffer
-    # filled, the second before one and reports it whole (259 bytes).
+    # filled, the second before one and reports it whole (259 bytes). The
+    # line the launcher logs says which.
     JAPANESE = '/'.join(('ディスク' + level) * 8 for level in '一二三四')
-    UNNAMED = (('Ж', 'en_US.UTF-8', None), (JAPANESE, 'ja_JP.UTF-8', 'd'), ('x' + JAPANESE, 'ja_JP.UTF-8', 'd'))
+    UNNAMED = (('Ж', 'en_US.UTF-8', None, SHORT_NAME), (JAPANESE, 'ja_JP.UTF-8', 'd', TOO_LONG),
+               ('x' + JAPANESE, 'ja_JP.UTF-8', 'd', TOO_LONG))
 
     @staticmethod
     def logged_name(disc, lang, drive):
@@ -326,39 +329,57 @@ class DiscFolderNameTest(SetupTestCase):
             path = path[:-1]
         return path
 
+    def assertRunsFromTheShortName(self, folder, lang, drive, line, launcher=None):
+        """The disc in `folder` runs from the folder's short name, which the
+        log's second line (`line` and the name) gives."""
+        disc = self.disc(folder=folder)
+        if launcher:
+            shutil.copy(tool(launcher), disc.launcher)
+        disc.program('Dusmara/setup.exe')
+        disc.program('TechSupt/IKernelUpdate/Setup.exe')
+        disc.ini({'Silent': {'CmdlineParam': '/f1"%s\\setup.iss"'}})
+        long_name = disc.on_drive(drive) if drive else disc.win()
+        for cmdline in ('/s', ''):
+            with self.subTest(folder=folder[:2], lang=lang, cmdline=cmdline):
+                run = run_setup(disc, cmdline, lang=lang, drive=drive)
+                self.assertEqual(0, run.exit_code)
+                self.assertTrue(run.log[1].startswith(line), run)
+                short = run.log[1][len(line):-1]
+                self.assertTrue(short.isascii() and '~' in short and short != long_name, short)
+                self.assertEqual(len(long_name.split('\\')), len(short.split('\\')), short)
+                # Setup.ini, the engine update and the product path all come from the short folder.
+                self.assertIn(f'LaunchCmdline::Launching {short}\\techsupt\\IKernelUpdate\\Setup.exe -s\n', run.log)
+                params = f'/f1"{short}\\Dusmara\\setup.iss"' if cmdline else ''
+                self.assertEqual(launching('.\\Dusmara\\setup.exe', params), run.log[-1])
+                # The update first, waited for, then the product's setup
+                # program. The stand-ins name their own file as Wine does:
+                # through the long name as the code page writes it, which
+                # code page 932 cuts on drive D:, or through the short one.
+                self.assertEqual(2, len(run.started), run)
+                product = run.started[1]
+                if not drive:
+                    encoding = ansi_encoding(lang)
+                    long_path = disc.win('Dusmara/setup.exe').encode(encoding, 'replace').decode(encoding)
+                    self.assertIn(product.path.lower(), (long_path.lower(), f'{short}\\dusmara\\setup.exe'.lower()))
+                self.assertEqual(params, product.params)
+                self.assertEqual(short.lower(), product.cwd.lower())
+
     def test_other_names_through_the_short_name(self):
-        for folder, lang, drive in self.UNNAMED:
-            disc = self.disc(folder=folder)
-            disc.program('Dusmara/setup.exe')
-            disc.program('TechSupt/IKernelUpdate/Setup.exe')
-            disc.ini({'Silent': {'CmdlineParam': '/f1"%s\\setup.iss"'}})
-            long_name = disc.on_drive(drive) if drive else disc.win()
-            for cmdline in ('/s', ''):
-                with self.subTest(folder=folder[:2], cmdline=cmdline):
-                    run = run_setup(disc, cmdline, lang=lang, drive=drive)
-                    self.assertEqual(0, run.exit_code)
-                    self.assertTrue(run.log[1].startswith(self.SHORT_NAME), run)
-                    short = run.log[1][len(self.SHORT_NAME):-1]
-                    self.assertTrue(short.isascii() and '~' in short and short != long_name, short)
-                    self.assertEqual(len(long_name.split('\\')), len(short.split('\\')), short)
-                    # Setup.ini, the engine update and the product path all come from the short folder.
-                    self.assertIn(f'LaunchCmdline::Launching {short}\\techsupt\\IKernelUpdate\\Setup.exe -s\n', run.log)
-                    params = f'/f1"{short}\\Dusmara\\setup.iss"' if cmdline else ''
-                    self.assertEqual(launching('.\\Dusmara\\setup.exe', params), run.log[-1])
-                    # The update first, waited for, then the product's setup
-                    # program. The stand-ins name their own file as Wine does,
-                    # through the long name, which code page 932 cuts here.
-                    self.assertEqual(2, len(run.started), run)
-                    product = run.started[1]
-                    if not drive:
-                        self.assertEqual(disc.win('Dusmara/setup.exe').replace('Ж', '?').lower(), product.path.lower())
-                    self.assertEqual(params, product.params)
-                    self.assertEqual(short.lower(), product.cwd.lower())
+        for folder, lang, drive, line in self.UNNAMED:
+            self.assertRunsFromTheShortName(folder, lang, drive, line)
+
+    def test_a_utf8_system_works_from_the_short_name_of_a_folder_too_long_there(self):
+        # UTF-8 as the ANSI code page takes no loss report: the conversion
+        # back tells that the folder passes 259 bytes there (its 160 Japanese
+        # characters take 480), and its short name is used as on any code
+        # page, whatever Wine's own code page (932 or 1252).
+        for folder, lang, drive in ((self.JAPANESE, 'ja_JP.UTF-8', 'd'), (self.JAPANESE, 'en_US.UTF-8', 'd')):
+            self.assertRunsFromTheShortName(folder, lang, drive, self.TOO_LONG, launcher='SetupUtf8.exe')
 
     def test_no_short_name_starts_nothing_and_says_so(self):
         # 8.3 names switched off: GetShortPathNameW gives the long name back,
         # or fails.
-        for folder, lang, drive in self.UNNAMED:
+        for folder, lang, drive, _ in self.UNNAMED:
             disc = self.disc(folder=folder)
             shutil.copy(tool('SetupNoShortNames.exe'), disc.launcher)
             disc.program('Dusmara/setup.exe')

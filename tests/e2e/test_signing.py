@@ -1,10 +1,12 @@
 """The signed Setup.exe: signed by the build's signing step (cmake/sign.sh)
-with a throwaway code-signing certificate made here, it verifies against its
-CA, a changed byte breaks it, the size budget does not count the signature,
-and the sample disc runs alike with the signed and the unsigned file. A local
-RFC 3161 server (openssl ts) counter-signs it; no network is used. The release
-script stops before it builds when it cannot sign, says why in the signing
-tool's words, and leaves the last release as it was."""
+with a throwaway code-signing certificate made here, it carries a SHA-1 and a
+nested SHA-256 signature, both of which verify against its CA; a changed byte
+breaks them, the size budget does not count them, the program without them is
+the unsigned one byte for byte, and the sample disc runs alike with the signed
+and the unsigned file. A local RFC 3161 server (openssl ts) counter-signs both;
+no network is used. The release script stops before it builds when it cannot
+sign, says why in the signing tool's words, and leaves the last release as it
+was; it refuses an output folder its own build clears."""
 import http.server
 import os
 import shutil
@@ -12,6 +14,7 @@ import socket
 import subprocess
 import sys
 import threading
+import time
 import unittest
 
 from harness import SETUP_EXE, WORK, SetupTestCase, run_setup, skip_on
@@ -62,14 +65,15 @@ signer_key = signing.key
 signer_digest = sha256
 certs = ca.pem
 default_policy = 1.2.3.4.1
-digests = sha256
+digests = sha1, sha256
 ess_cert_id_alg = sha256
 """
 
 
-def start_time_stamp_server(folder):
-    """An RFC 3161 server on a local port, answering one request with
-    `openssl ts` and a time-stamping certificate of the test CA; returns its URL."""
+def start_time_stamp_server(folder, requests=2):
+    """An RFC 3161 server on a local port, answering `requests` requests (one
+    for each signature of a program) with `openssl ts` and a time-stamping
+    certificate of the test CA; returns its URL."""
     with open(os.path.join(folder, 'tsa.ext'), 'w') as f:
         f.write('basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n'
                 'extendedKeyUsage=critical,timeStamping\n')
@@ -96,7 +100,13 @@ def start_time_stamp_server(folder):
             pass
 
     server = http.server.HTTPServer(('127.0.0.1', 0), Handler)
-    threading.Thread(target=server.handle_request, daemon=True).start()
+
+    def serve():
+        for _ in range(requests):
+            server.handle_request()
+        server.server_close()
+
+    threading.Thread(target=serve, daemon=True).start()
     return f'http://127.0.0.1:{server.server_address[1]}/'
 
 
@@ -113,14 +123,26 @@ class SignedSetupTest(SetupTestCase):
         shutil.copy(SETUP_EXE, cls.signed)
         call(['sh', SIGN, OSSLSIGNCODE, cls.signed, cls.p12, cls.password], cls.folder)
 
-    def verify(self, path):
-        return call([OSSLSIGNCODE, 'verify', '-CAfile', self.ca, '-in', path], self.folder, check=False)
+    def verify(self, path, *options):
+        return call([OSSLSIGNCODE, 'verify', '-CAfile', self.ca] + list(options) + ['-in', path], self.folder,
+                    check=False)
 
-    def test_signature_verifies_and_breaks_with_one_changed_byte(self):
+    def assertSignedTwice(self, report):
+        """`osslsigncode verify`'s report names a primary SHA-1 signature and a
+        nested SHA-256 one, each verified, by the test certificate."""
+        signatures = report.split('Signature Index: ')[1:]
+        self.assertEqual(2, len(signatures), report)
+        for signature, (index, digest) in zip(signatures, (('0  (Primary Signature)', 'SHA1'), ('1', 'SHA256'))):
+            self.assertTrue(signature.startswith(index), signature)
+            self.assertIn(f'Message digest algorithm  : {digest}\n', signature)
+            self.assertIn('Subject: /CN=Throwaway Publisher', signature)
+            self.assertIn('Signature verification: ok', signature)
+        self.assertIn('Number of verified signatures: 2', report)
+
+    def test_signatures_verify_and_break_with_one_changed_byte(self):
         result = self.verify(self.signed)
         self.assertEqual(0, result.returncode, result.stdout)
-        self.assertIn('Message digest algorithm  : SHA256', result.stdout)
-        self.assertIn('Subject: /CN=Throwaway Publisher', result.stdout)
+        self.assertSignedTwice(result.stdout)
 
         with open(self.signed, 'rb') as f:
             data = bytearray(f.read())
@@ -130,15 +152,15 @@ class SignedSetupTest(SetupTestCase):
             f.write(data)
         self.assertNotEqual(0, self.verify(changed).returncode)
 
-    def test_time_stamp_server_counter_signs(self):
+    def test_time_stamp_server_counter_signs_both(self):
         stamped = os.path.join(self.folder, 'Stamped.exe')
         shutil.copy(SETUP_EXE, stamped)
         url = start_time_stamp_server(self.folder)
         call(['sh', SIGN, OSSLSIGNCODE, stamped, self.p12, self.password, url], self.folder)
-        result = call([OSSLSIGNCODE, 'verify', '-CAfile', self.ca, '-TSA-CAfile', self.ca, '-in', stamped],
-                      self.folder, check=False)
+        result = self.verify(stamped, '-TSA-CAfile', self.ca)
         self.assertEqual(0, result.returncode, result.stdout)
-        self.assertIn('Timestamp Server Signature verification: ok', result.stdout)
+        self.assertSignedTwice(result.stdout)
+        self.assertEqual(2, result.stdout.count('Timestamp Server Signature verification: ok'), result.stdout)
 
     def test_signing_keeps_the_program_and_the_budget_counts_it_without_signature(self):
         with open(SETUP_EXE, 'rb') as f:
@@ -159,6 +181,26 @@ class SignedSetupTest(SetupTestCase):
         check = [sys.executable, CHECK_BINARY, 'size', self.signed]
         self.assertEqual(0, call(check + [str(size)], self.folder, check=False).returncode)
         self.assertEqual(1, call(check + [str(size - 1)], self.folder, check=False).returncode)
+
+    def test_without_its_signatures_a_program_signed_at_any_time_is_the_unsigned_one(self):
+        # Each signing records its time; taken off again, the signatures
+        # leave the build's bytes, so a signed release is reproducible apart
+        # from them.
+        later = os.path.join(self.folder, 'Later.exe')
+        shutil.copy(SETUP_EXE, later)
+        time.sleep(1.1)
+        call(['sh', SIGN, OSSLSIGNCODE, later, self.p12, self.password], self.folder)
+        with open(SETUP_EXE, 'rb') as f:
+            unsigned = f.read()
+        with open(self.signed, 'rb') as f, open(later, 'rb') as g:
+            self.assertNotEqual(f.read(), g.read())
+        for signed in (self.signed, later):
+            with self.subTest(os.path.basename(signed)):
+                self.assertSignedTwice(self.verify(signed).stdout)
+                bare = signed + '.bare'
+                call([OSSLSIGNCODE, 'remove-signature', '-in', signed, '-out', bare], self.folder)
+                with open(bare, 'rb') as f:
+                    self.assertEqual(unsigned, f.read())
 
     def test_sample_disc_runs_alike_signed_and_unsigned(self):
         disc = self.disc()
@@ -249,6 +291,21 @@ class ReleaseScriptTest(unittest.TestCase):
             self.assertEqual(1, result.returncode, result.stdout)
             self.assertIn('no release made', result.stdout)
             self.assertFalse(os.path.exists(out))
+
+
+    def test_output_folder_the_build_clears_is_refused(self):
+        # The wrong password would end a run that went on within a second.
+        build = os.path.join(ROOT, 'build')
+        for out in ('build', 'build/release-x86', 'build/release-linux/dist', 'build/x64/../release-x64/'):
+            with self.subTest(out):
+                existed = os.path.exists(os.path.join(ROOT, out))
+                result = call(['sh', RELEASE, '--out', out, '--pkcs12', self.p12, '--password-file',
+                               self.wrong_password], ROOT, check=False)
+                self.assertEqual(2, result.returncode, result.stdout)
+                self.assertIn(f'--out {ROOT}/{out} is in {build}, whose release folders each build clears',
+                              result.stdout)
+                self.assertEqual(existed, os.path.exists(os.path.join(ROOT, out)))
+                self.assertFalse(os.path.exists(os.path.join(ROOT, out, '.releases')))
 
 
 if __name__ == '__main__':

@@ -2,10 +2,10 @@
 // optimisation, no C runtime. Its code needs libgcc's helpers that only the
 // code generation inside the link asks for (64-bit division on x86, 128-bit
 // division on x64, the stack probe of a frame over 4 KiB), so building it at
-// all shows that the linker takes them (runtime/LibgccHelpers.cpp). Run, it
-// checks that they compute, and that an allocation that fails gives null
-// without running a constructor. Exit code 0, or the number of the first
-// check that failed.
+// all shows that the linker takes them (the objects runtime/CMakeLists.txt
+// takes from libgcc.a and hands to every link). Run, it checks that they
+// compute, and that an allocation that fails gives null without running a
+// constructor. Exit code 0, or the number of the first check that failed.
 #include <windows.h>
 
 namespace {
