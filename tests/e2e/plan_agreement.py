@@ -542,6 +542,22 @@ class FindingsTest(unittest.TestCase):
         self.assertEqual([('enu', 1251, 'e:\\Диск', False)],
                          [(p['lang'], p['codepage'], p['at'], p['folder_short_name']) for p in json.loads(out)])
         self.assertIn('/f1"e:\\Диск\\Dusmara"', json.loads(out)[0]['launch']['parameters'])
+        # Windows 8 to 11 are Vista's class; a folder's closing separator is
+        # not part of it, as the launcher's own folder has none.
+        code, out, _ = self.discplan(disc.root, '--cmdline', '/s', '--json', '--lang', 'enu', '--at', 'E:\\Discs\\',
+                                     *[a for s in ('win8', 'win81', 'win10', 'win11') for a in ('--os', s)])
+        self.assertEqual([('win8', 10), ('win81', 10), ('win10', 10), ('win11', 10)],
+                         [(p['os'], p['os_code']) for p in json.loads(out)])
+        self.assertEqual({('E:\\Discs', '/s /f1"E:\\Discs\\Dusmara"')},
+                         {(p['at'], p['launch']['parameters']) for p in json.loads(out)})
+        # A UTF-8 system (Windows 10 1903 on): every name is written, three
+        # bytes a CJK character, and past 259 bytes the launcher works from
+        # the short name.
+        for length, short in ((80, False), (90, True)):
+            at = 'D:\\' + '日' * length
+            code, out, _ = self.discplan(disc.root, *one, '--codepage', '65001', '--at', at)
+            self.assertEqual([(65001, at, short)],
+                             [(p['codepage'], p['at'], p['folder_short_name']) for p in json.loads(out)])
 
     # autorun.inf as each Windows reads it on insertion, one mistake a disc:
     # files beside Setup.exe, autorun.inf's text (None: no file),
