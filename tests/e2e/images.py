@@ -139,6 +139,30 @@ def expand(path):
 
 
 
+def run_bounded(args, seconds=60, memory_limit=None):
+    """Runs args, killed past seconds (an AssertionError then); with
+    memory_limit (bytes) its address space bounded as well. Returns the exit
+    code, stdout, stderr (text) and the peak resident set in MiB."""
+    import time
+    limit = ['prlimit', '--as=%d' % memory_limit] if memory_limit else []
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        process = subprocess.Popen(limit + list(args), stdout=out, stderr=err)
+        deadline = time.monotonic() + seconds
+        while True:
+            pid, status, usage = os.wait4(process.pid, os.WNOHANG)
+            if pid:
+                break
+            if time.monotonic() > deadline:
+                process.kill()
+                process.wait()
+                raise AssertionError('%s ran past %d s' % (args, seconds))
+            time.sleep(0.005)
+        out.seek(0)
+        err.seek(0)
+        return (os.waitstatus_to_exitcode(status), out.read(), err.read().decode(errors='replace'),
+                usage.ru_maxrss / 1024)
+
+
 def make_mkudffs(path, media, revision, options=(), megabytes=4):
     """An empty UDF image mkudffs masters for media ('dvd', 'bdr', 'cdr',
     'dvdrw', 'hd' ...) and revision ('2.01'), the media type before the

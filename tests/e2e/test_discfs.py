@@ -8,7 +8,6 @@ import io
 import json
 import os
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
@@ -41,22 +40,7 @@ RAW_NAMES = {'genisoimage-level-4'}  # ISO 9660 names as the files are named
 
 def run(image, *arguments, timeout=20):
     """fsdump's exit code, output, error output and peak memory in MiB."""
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        process = subprocess.Popen([FSDUMP, image] + list(arguments), stdout=out, stderr=err)
-        deadline = time.monotonic() + timeout
-        while True:
-            pid, status, usage = os.wait4(process.pid, os.WNOHANG)
-            if pid:
-                break
-            if time.monotonic() > deadline:
-                process.kill()
-                os.wait4(process.pid, 0)
-                raise AssertionError('fsdump %s ran past %d s' % (image, timeout))
-            time.sleep(0.005)
-        process.returncode = os.waitstatus_to_exitcode(status)
-        out.seek(0)
-        err.seek(0)
-        return process.returncode, out.read(), err.read().decode(errors='replace'), usage.ru_maxrss / 1024
+    return images.run_bounded([FSDUMP, image] + list(arguments), timeout)
 
 
 def trees(image):

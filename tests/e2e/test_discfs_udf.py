@@ -18,7 +18,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 import images
@@ -267,25 +266,10 @@ def bounded(args, seconds=60):
     exit code, stdout, stderr."""
     with open(FSDUMP, 'rb') as f:
         sanitized = b'__asan_init' in f.read()
-    limit = [] if sanitized else ['prlimit', '--as=%d' % (1 << 30)]
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        process = subprocess.Popen(limit + args, stdout=out, stderr=err)
-        deadline = time.monotonic() + seconds
-        while True:
-            pid, status, usage = os.wait4(process.pid, os.WNOHANG)
-            if pid:
-                break
-            if time.monotonic() > deadline:
-                process.kill()
-                process.wait()
-                raise AssertionError('%s ran past %d s' % (args, seconds))
-            time.sleep(0.01)
-        process.returncode = os.waitstatus_to_exitcode(status)
-        if usage.ru_maxrss > 512 * 1024:
-            raise AssertionError('%s took %d KiB' % (args, usage.ru_maxrss))
-        out.seek(0)
-        err.seek(0)
-        return process.returncode, out.read(), err.read().decode(errors='replace')
+    code, out, err, peak = images.run_bounded(args, seconds, None if sanitized else 1 << 30)
+    if peak > 512:
+        raise AssertionError('%s took %d MiB' % (args, peak))
+    return code, out, err
 
 
 @unittest.skipUnless(FSDUMP, 'FSDUMP names fsdump')
