@@ -3,13 +3,17 @@
 # missing. Needs root for apt-get; without root it only says what to install.
 set -u
 # llvm: llvm-addr2line, which names the functions of the release's symbol
-# files. The last two lines: discplan's disc image reader, and the tools its
-# test masters images with and extracts them with independently.
+# files. The next two lines: discplan's JSON, and the tools the disc
+# reader's tests master images with and read them with independently
+# (libudfread for the tests alone: discplan reads images with its own
+# reader). The last: discplan's JUnit XML (RapidXml), and what its test
+# reads the JUnit XML and renders the HTML page with.
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
           wine64 xvfb xauth googletest python3 clang libclang-rt-14-dev locales
           osslsigncode openssl llvm
-          pkgconf libisofs-dev libudf-dev libcdio-dev nlohmann-json3-dev
-          xorriso genisoimage 7zip python3-pycdlib udftools"
+          pkgconf nlohmann-json3-dev libudfread-dev
+          xorriso genisoimage 7zip python3-pycdlib udftools
+          librapidxml-dev python3-junitparser chromium"
 # The x86 build's tests run under Wine's 32-bit loader, from the i386
 # architecture, where the kernel starts 32-bit programs: tried, since the
 # architecture list only says what may be installed. Elsewhere wine32 is left

@@ -252,9 +252,11 @@ class Disc:
 
     With `image`, the disc is the tree `tree` ('iso9660', 'joliet', 'udf')
     of that disc image, extracted by an independent reader: the plan check
-    then plans the image for the run's system, which must read that tree."""
+    then plans the image for the run's system, which must read that tree.
+    oem: the Python codec of the OEM code page the ISO 9660 tree's names are
+    read in (the system of the runs)."""
 
-    def __init__(self, name, launcher_name='Setup.exe', folder='', image=None, tree=None):
+    def __init__(self, name, launcher_name='Setup.exe', folder='', image=None, tree=None, oem=None):
         shutil.rmtree(os.path.join(WORK, name), ignore_errors=True)
         self.base = os.path.join(WORK, name)
         self.inner = folder
@@ -262,7 +264,7 @@ class Disc:
         self.image, self.tree = image, tree
         if image:
             import images
-            images.extract(image, tree, self.root)
+            images.extract(image, tree, self.root, oem)
             # The launcher as the tree names it (SETUP.EXE in 8.3 names).
             launcher_name = next(n for n in os.listdir(self.root) if n.lower() == launcher_name.lower())
             self.launcher = os.path.join(self.root, launcher_name)

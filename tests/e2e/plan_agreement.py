@@ -24,6 +24,9 @@ agreed = collections.Counter()
 short_names = [0]
 # Runs on trees of disc images, by image and tree.
 agreed_images = collections.Counter()
+# Runs whose command line is the one the disc's autorun.inf gives, held to
+# the plan's row of the insertion too, by system.
+agreed_insertions = collections.Counter()
 
 # Wine's Windows versions and the system classes discplan names them by
 # (Wine's win98 reports the second edition); None is Wine's default, Windows 7.
@@ -72,20 +75,26 @@ def full_path(program, folder):
     return path.split('\\')[0] + '\\' + '\\'.join(parts)
 
 
-def plan(disc, cmdline, system, lang, code_page, at, engine):
+def plan(disc, cmdline, system, lang, code_page, at, engine, insertion=False):
+    """The plan's row of the combination; with insertion, the rows of the
+    disc's insertion instead (none where the system starts nothing)."""
     from harness import wine, winpath
-    args = ['--launcher', os.path.basename(disc.launcher), '--os', system, '--lang', lang, '--cmdline', cmdline,
-            '--at', at, '--engine', engine, '--json']
+    args = ['--launcher', os.path.basename(disc.launcher), '--os', system, '--lang', lang, '--at', at,
+            '--engine', engine, '--json'] + (['--insertion'] if insertion else ['--cmdline', cmdline])
     if code_page != LANGUAGE_CODE_PAGES.get(lang, 1252):
         args += ['--codepage', str(code_page)]
-    if disc.image:
-        # The reader is the native build's alone.
-        result = subprocess.run([DISCPLAN, disc.image] + args, stdout=subprocess.PIPE, check=True)
-    elif DISCPLAN.lower().endswith('.exe'):
-        result = wine([winpath(DISCPLAN), winpath(disc.root)] + args, check=True)
+    target = disc.image or disc.root
+    if DISCPLAN.lower().endswith('.exe'):
+        result = wine([winpath(DISCPLAN), winpath(target)] + args, check=True)
     else:
-        result = subprocess.run([DISCPLAN, disc.root] + args, stdout=subprocess.PIPE, check=True)
-    return json.loads(result.stdout.decode('utf-8'))[0]
+        result = subprocess.run([DISCPLAN, target] + args, stdout=subprocess.PIPE, check=True)
+    rows = json.loads(result.stdout.decode('utf-8'))
+    return rows if insertion else rows[0]
+
+
+def autorun_inf(disc):
+    """The disc's autorun.inf at its root, in any letter case, or None."""
+    return next((os.path.join(disc.root, n) for n in os.listdir(disc.root) if n.lower() == 'autorun.inf'), None)
 
 
 def check(test, disc, cmdline, version, lang, drive, run):
@@ -107,6 +116,25 @@ def check(test, disc, cmdline, version, lang, drive, run):
         short_names[0] += 1
         return
     test.assertFalse(planned['folder_short_name'], where)
+    hold(test, disc, cmdline, planned, run, lang, at, where)
+    agreed[lang if isinstance(lang, str) else ','.join(f'{k}={v}' for k, v in sorted(lang.items()))] += 1
+    if disc.image:
+        agreed_images[f'{os.path.splitext(os.path.basename(disc.image))[0]} {disc.tree} {SYSTEMS[version]}'] += 1
+    # A run with the command line the disc's autorun.inf gives is the
+    # insertion too: its row must name that command line and agree alike.
+    if autorun_inf(disc):
+        rows = plan(disc, cmdline, SYSTEMS[version], language_code(lang), ansi_code_page(lang), at, engine, True)
+        inserted = [row for row in rows if row['insertion']['launcher'] and row['cmdline'] == cmdline]
+        if inserted:
+            test.assertEqual('insertion', inserted[0]['cmdline_origin'], where)
+            hold(test, disc, cmdline, inserted[0], run, lang, at, f'{where} (the insertion: {inserted[0]})')
+            agreed_insertions[SYSTEMS[version]] += 1
+
+
+def hold(test, disc, cmdline, planned, run, lang, at, where):
+    """Holds one planned row to the run: the tree, the exit code, the
+    launcher's lines on what it starts, the findings, and what the stand-ins
+    recorded of where they ran, how shown and whether waited for."""
     # The system reads the tree the run was made on.
     test.assertEqual(disc.tree, planned['tree'], where)
     test.assertEqual(planned['exit_code'], run.exit_code, where)
@@ -134,9 +162,6 @@ def check(test, disc, cmdline, version, lang, drive, run):
         if start['wait']:
             # Waited for: its end is recorded before the launcher's own.
             test.assertTrue(record.ended, where)
-    agreed[lang if isinstance(lang, str) else ','.join(f'{k}={v}' for k, v in sorted(lang.items()))] += 1
-    if disc.image:
-        agreed_images[f'{os.path.splitext(os.path.basename(disc.image))[0]} {disc.tree} {SYSTEMS[version]}'] += 1
 
 
 def update_programs(root):
@@ -297,8 +322,9 @@ class CodePageTest(unittest.TestCase):
     Multilingual Plane written (WC_NO_BEST_FIT_CHARS), and the upper case of
     every character, as the name comparison takes it."""
 
+    # The ANSI code pages, then the OEM ones ISO 9660 names are read in.
     CODE_PAGES = ['874', '932', '936', '949', '950', '1250', '1251', '1252', '1253', '1254', '1255', '1256',
-                  '1257', '1258']
+                  '1257', '1258', '437', '720', '737', '775', '850', '852', '857', '862', '866']
 
     def test_every_byte_pair_and_character(self):
         from harness import wine, winpath
@@ -368,7 +394,7 @@ class FindingsTest(unittest.TestCase):
         code, found = self.findings(disc, '--cmdline', '/s')
         self.assertEqual(0, code)
         self.assertEqual({('error', 'cmdline-param-refused'), ('error', 'engine-update-missing'),
-                          ('info', 'engine-update-probe')}, {f[:2] for f in found})
+                          ('info', 'engine-update-probe'), ('info', 'autorun-missing')}, {f[:2] for f in found})
         self.assertIn(('error', 'cmdline-param-refused', 'Setup.ini\'s CmdlineParam "/f1"%s" %d" is refused for "%d" '
                        '(only %s, at most twice, and %% are taken); the default "/s /f1"%s"" is used'), found)
 
@@ -469,12 +495,21 @@ class FindingsTest(unittest.TestCase):
         disc.file('Dusmara/setup.exe')
         self.assertEqual(0, self.discplan(disc.root, '--strict', '--cmdline', '', '--cmdline', '/s')[0])
         self.assertEqual(2, self.discplan(disc.root + '/missing')[0])
-        # The Windows build reads no disc image: it asks for the mounted drive.
+        # The Windows build reads disc images with the same reader: the same
+        # plans, the same refusal of a damaged one.
+        import images
         from harness import wine, winpath
-        image = disc.file('disc.iso', '\0' * 32768 + '\1CD001\1')
-        result = wine([winpath(os.environ['DISCPLAN_EXE']), winpath(image), '--strict'])
+        image = images.make_image(disc.root, 'udf-bridge', os.path.join(os.path.dirname(disc.root), 'sound.iso'))
+        windows = wine([winpath(os.environ['DISCPLAN_EXE']), winpath(image), '--json', '--strict'], timeout=300)
+        self.assertEqual(0, windows.returncode, windows.stderr)
+        rows = json.loads(windows.stdout.decode('utf-8'))
+        self.assertEqual({'joliet', 'udf'}, {row['tree'] for row in rows})
+        if not DISCPLAN.lower().endswith('.exe'):
+            self.assertEqual(json.loads(self.discplan(image, '--json', '--strict')[1]), rows)
+        bad = disc.file('bad.iso', '\0' * 32768 + '\1CD001\1')
+        result = wine([winpath(os.environ['DISCPLAN_EXE']), winpath(bad), '--strict'])
         self.assertEqual((2, b''), (result.returncode, result.stdout))
-        self.assertIn('for a disc image, mount it', result.stderr.decode())
+        self.assertEqual(1, result.stderr.decode().count('\n'), result.stderr)
 
     def test_arguments(self):
         from harness import Disc
@@ -507,6 +542,139 @@ class FindingsTest(unittest.TestCase):
         self.assertEqual([('enu', 1251, 'e:\\Диск', False)],
                          [(p['lang'], p['codepage'], p['at'], p['folder_short_name']) for p in json.loads(out)])
         self.assertIn('/f1"e:\\Диск\\Dusmara"', json.loads(out)[0]['launch']['parameters'])
+        # Windows 8 to 11 are Vista's class; a folder's closing separator is
+        # not part of it, as the launcher's own folder has none.
+        code, out, _ = self.discplan(disc.root, '--cmdline', '/s', '--json', '--lang', 'enu', '--at', 'E:\\Discs\\',
+                                     *[a for s in ('win8', 'win81', 'win10', 'win11') for a in ('--os', s)])
+        self.assertEqual([('win8', 10), ('win81', 10), ('win10', 10), ('win11', 10)],
+                         [(p['os'], p['os_code']) for p in json.loads(out)])
+        self.assertEqual({('E:\\Discs', '/s /f1"E:\\Discs\\Dusmara"')},
+                         {(p['at'], p['launch']['parameters']) for p in json.loads(out)})
+        # A UTF-8 system (Windows 10 1903 on): every name is written, three
+        # bytes a CJK character, and past 259 bytes the launcher works from
+        # the short name.
+        for length, short in ((80, False), (90, True)):
+            at = 'D:\\' + '日' * length
+            code, out, _ = self.discplan(disc.root, *one, '--codepage', '65001', '--at', at)
+            self.assertEqual([(65001, at, short)],
+                             [(p['codepage'], p['at'], p['folder_short_name']) for p in json.loads(out)])
+
+    # autorun.inf as each Windows reads it on insertion, one mistake a disc:
+    # files beside Setup.exe, autorun.inf's text (None: no file),
+    # arguments, findings that must be there (severity, code, start of the
+    # message) and (severity, code) that must not.
+    AUTORUN = {
+        'no autorun.inf': (
+            [], None, (),
+            {('info', 'autorun-missing', 'the disc has no autorun.inf: nothing starts when it is inserted')}, set()),
+        'a program not on the disc': (
+            [], '[AutoRun]\r\nopen=autorun\\menu.exe\r\n', (),
+            {('error', 'autorun-program-missing', "autorun.inf's open= names autorun\\menu.exe, which is not on the "
+              'disc: nothing starts when the disc is inserted (every system)')},
+            {('info', 'autorun-missing'), ('warning', 'autorun-not-launcher')}),
+        'a drive letter': (
+            [], '[autorun]\r\nOPEN=D:\\Setup.exe\r\n', (),
+            {('error', 'autorun-program-missing', "autorun.inf's open= names D:\\Setup.exe")}, set()),
+        'another program': (
+            ['Autorun/Menu.exe'], '[AutoRun]\r\nopen=autorun\\menu.exe -x\r\n', (),
+            {('warning', 'autorun-not-launcher', "on insertion autorun.inf's open= starts autorun\\menu.exe, not "
+              "Setup.exe on every system: Setup.exe's engine update")},
+            {('error', 'autorun-program-missing')}),
+        'an icon not on the disc': (
+            [], '[AutoRun]\r\nopen=Setup.exe\r\nicon=disc.ico\r\n', (),
+            {('warning', 'autorun-icon-missing', "autorun.inf's icon= names disc.ico, which is not on the disc: the "
+              'drive keeps its standard icon (every system)')}, set()),
+        'the launcher as icon': (
+            ['Art/disc.ico'], '[AutoRun]\r\nopen=Setup.exe\r\nicon=SETUP.EXE,0\r\n', (), set(),
+            {('warning', 'autorun-icon-missing')}),
+        'a long label': (
+            [], '[AutoRun]\r\nopen=Setup.exe\r\nlabel=Dusmara 2 Installation and Extras Disc\r\n', (),
+            {('warning', 'autorun-label-too-long', "autorun.inf's label \"Dusmara 2 Installation and Extras Disc\" has "
+              '38 characters, of which Windows shows the first 32, "Dusmara 2 Installation and Extra" (winxp and later)')},
+            set()),
+        'shellexecute alone': (
+            [], '[AutoRun]\r\nshellexecute=Setup.exe /s\r\n', (),
+            {('info', 'autorun-keys-partial', "autorun.inf's shellexecute= is ignored before Windows 2000 and Me "
+              '(shell 5.0), where only open= runs (ignored by win95, win98, win98se, nt4): give open= as well')},
+            set()),
+        'UseAutoPlay': (
+            [], '[AutoRun]\r\nopen=Setup.exe\r\nUseAutoPlay=1\r\n', (),
+            {('info', 'autorun-no-task', 'nothing starts when the disc is inserted (winxp and later): '
+              "autorun.inf's UseAutoPlay=1"),
+             ('info', 'autorun-keys-partial', "autorun.inf's UseAutoPlay= counts from Windows XP on only (ignored by "
+              'win2000 and earlier)')}, set()),
+        'a 64-bit section': (
+            ['x64/Setup.exe'], '[AutoRun.Amd64]\r\nopen=x64\\Setup.exe\r\n[AutoRun]\r\nopen=Setup.exe /s\r\n',
+            ('--os', 'vista', '--os', 'win11'),
+            {('warning', 'autorun-x64-differs', "autorun.inf's [AutoRun.Amd64] changes the insertion: the 64-bit "
+              'editions of vista, win7, win8, win81, win10 would offer "Run Setup.exe" for x64\\Setup.exe where the 32-bit '
+              'editions offer "Run Setup.exe" for Setup.exe /s'),
+             ('warning', 'autorun-not-launcher', "on insertion autorun.inf's open= in [AutoRun.Amd64] starts "
+              'x64\\Setup.exe, not Setup.exe on winxp64, win11')}, set()),
+    }
+
+    def test_each_mistake_of_an_autorun_inf(self):
+        from harness import Disc
+        for name, (files, text, args, present, absent) in self.AUTORUN.items():
+            with self.subTest(name):
+                disc = Disc('autorun')
+                disc.file('Dusmara/setup.exe')
+                for path in files:
+                    disc.file(path)
+                if text is not None:
+                    disc.file('AUTORUN.INF', text)
+                code, found = self.findings(disc, '--lang', 'enu', *args)
+                self.assertEqual(0, code)
+                for severity, finding, start in present:
+                    self.assertTrue(any(f[:2] == (severity, finding) and f[2].startswith(start) for f in found),
+                                    (severity, finding, start, found))
+                self.assertEqual(set(), absent & {f[:2] for f in found})
+
+    def test_the_insertion_comes_first(self):
+        from harness import Disc
+        disc = Disc('insertion')
+        disc.file('Dusmara/setup.exe')
+        disc.file('Autorun.inf', '[AutoRun]\r\nopen="Setup.exe"/s\r\nicon=Setup.exe,0\r\naction=Install Dusmara\r\n')
+        code, out, _ = self.discplan(disc.root, '--json', '--lang', 'enu')
+        rows = json.loads(out)
+        inserted = [row for row in rows if row['cmdline_origin'] == 'insertion']
+        # Every system, before the rows asked for; the command line is what
+        # the launcher gets after its quoted name.
+        self.assertEqual(rows[:len(inserted)], inserted)
+        self.assertEqual([(s, '/s') for s in ('win95', 'win98', 'win98se', 'winme', 'nt4', 'win2000', 'winxp',
+                                               'winxp64', 'vista')], [(r['os'], r['cmdline']) for r in inserted])
+        # Started at once up to XP; offered in AutoPlay from Vista on.
+        self.assertEqual({'started': None, 'autoplay': 'Install Dusmara'},
+                         {r['insertion']['shown']: r['insertion']['text'] for r in inserted})
+        self.assertEqual('vista', [r['os'] for r in inserted if r['insertion']['shown'] == 'autoplay'][0])
+        self.assertEqual({('Setup.exe', True, 'Setup.exe,0')},
+                         {(r['insertion']['program'], r['insertion']['launcher'], r['insertion']['icon'])
+                          for r in inserted})
+        self.assertTrue(all(r['launch']['parameters'].startswith('/s /f1') for r in inserted))
+        self.assertEqual([None], list({r['insertion'] for r in rows if r['cmdline_origin'] == 'asked'}))
+        # The text's first section; --insertion alone plans only it, a
+        # command line asked for by name never.
+        code, out, _ = self.discplan(disc.root, '--lang', 'enu', '--os', 'vista')
+        self.assertIn('\n\n"/s" on insertion:\n  vista; enu:\n    on insertion: offered in the AutoPlay dialog as '
+                      '"Install Dusmara" (icon Setup.exe,0)\n', out)
+        self.assertLess(out.index('on insertion:'), out.index('\nno command line:\n'))
+        code, out, _ = self.discplan(disc.root, '--json', '--insertion', '--os', 'win98')
+        self.assertEqual({'insertion'}, {r['cmdline_origin'] for r in json.loads(out)})
+        code, out, _ = self.discplan(disc.root, '--json', '--cmdline', '/s', '--os', 'win98')
+        self.assertEqual({'asked'}, {r['cmdline_origin'] for r in json.loads(out)})
+
+    def test_an_autorun_inf_of_any_size(self):
+        # Hostile: 40 MB of keys. Every system is planned from its first MiB,
+        # where there is no task, within the time the others take.
+        from harness import Disc
+        disc = Disc('autorun_size')
+        disc.file('Dusmara/setup.exe')
+        disc.file('autorun.inf', '[AutoRun]\r\n' + ('key=' + 'v' * 94 + '\r\n') * 400000 + 'open=Setup.exe /s\r\n')
+        started = time.monotonic()
+        code, found = self.codes(disc, '--lang', 'enu')
+        self.assertLess(time.monotonic() - started, 60)
+        self.assertEqual(0, code)
+        self.assertIn(('info', 'autorun-no-task'), found)
 
     def test_names_in_the_code_pages_of_the_planned_systems(self):
         from harness import Disc
@@ -556,9 +724,12 @@ def report():
     """How many runs agreed, per locale."""
     per_locale = ', '.join(f'{locale} {count}' for locale, count in sorted(agreed.items()))
     images = ', '.join(f'{image} {count}' for image, count in sorted(agreed_images.items()))
+    insertions = ', '.join(f'{system} {count}' for system, count in sorted(agreed_insertions.items()))
     return (f'discplan agreed with Setup.exe on {sum(agreed.values())} runs ({per_locale or "none"}); '
             f'{short_names[0]} runs from a short folder name, which the plan says it cannot know'
-            + (f'; {sum(agreed_images.values())} of them on trees of disc images ({images})' if images else ''))
+            + (f'; {sum(agreed_images.values())} of them on trees of disc images ({images})' if images else '')
+            + (f'; {sum(agreed_insertions.values())} with the command line of the disc\'s autorun.inf, held to '
+               f'the insertion\'s row too ({insertions})' if insertions else ''))
 
 
 def install(plan_check):

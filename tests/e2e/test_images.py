@@ -1,9 +1,10 @@
-"""The disc image reader against the images Debian's mastering tools make:
-each tree as an independent reader extracts it, the tree each system reads,
-the image's findings, files read back, and bad images refused with one
-message; and discplan's plan of an image, each system from the tree it
-reads. IMAGEDUMP is the reader's dump tool, DISCPLAN the native discplan;
-run with /usr/bin/python3 (pycdlib)."""
+"""discplan over the images Debian's mastering tools make: each tree as a
+system lists it against an independent extraction, the tree each system
+reads, the image's findings, files read back, and bad images refused with
+one message; and discplan's plan of an image, each system from the tree it
+reads. (The reader itself is held to other readers by test_discfs and
+test_discfs_udf.) IMAGEDUMP is discplan's dump of an image, DISCPLAN the
+native discplan; run with /usr/bin/python3 (pycdlib)."""
 import json
 import os
 import shutil
@@ -16,9 +17,16 @@ import images
 
 IMAGEDUMP = os.environ.get('IMAGEDUMP', '')
 DISCPLAN = os.environ.get('DISCPLAN', '')
-ALL = ['win95', 'win98', 'win98se', 'winme', 'nt4', 'win2000', 'winxp', 'winxp64', 'vista', 'win7', 'win10']
-UDF_102 = ['win98', 'win98se', 'winme', 'win2000', 'winxp', 'winxp64', 'vista', 'win7', 'win10']
+ALL = ['win95', 'win98', 'win98se', 'winme', 'nt4', 'win2000', 'winxp', 'winxp64', 'vista', 'win7', 'win8', 'win81',
+       'win10', 'win11']
+WIN98 = ['win98', 'win98se', 'winme']
+UDF_102 = WIN98 + ALL[ALL.index('win2000'):]
+XP_ON = ALL[ALL.index('winxp'):]
+VISTA_ON = ALL[ALL.index('vista'):]
 SETUP_INI = b'[Settings]\r\nSetupPath=Corvan Lite\\setup.exe\r\n'
+# A disc in a virtual partition (udf_writer's layout).
+VAT_FILES = [{'path': '/Setup.exe', 'data': b'MZ launcher'}, {'path': '/Dusmara', 'folder': True},
+             {'path': '/Dusmara/setup.exe', 'data': b'MZ dusmara'}]
 
 
 def dump(image, *arguments, env=None):
@@ -105,7 +113,9 @@ class TreesTest(ImageTest):
         'iso-level-3': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
         'iso-level-4': ({'iso9660', 'joliet'}, {s: 'Joliet' for s in ALL}),
         'genisoimage-level-1': ({'iso9660'}, {s: 'ISO 9660' for s in ALL}),
-        'udf-bridge': ({'iso9660', 'joliet', 'udf'}, dict({s: 'UDF' for s in UDF_102}, win95='Joliet', nt4='Joliet')),
+        # Whether the Windows 98 family prefers UDF 1.02 to Joliet is not known.
+        'udf-bridge': ({'iso9660', 'joliet', 'udf'},
+                       dict({s: 'UDF or Joliet' if s in WIN98 else 'UDF' for s in UDF_102}, win95='Joliet', nt4='Joliet')),
     }
 
     def test_trees_match_the_independent_readers(self):
@@ -187,7 +197,26 @@ class FindingsTest(ImageTest):
         self.assertEqual([], self.codes(trees(self.image('rock-joliet'))))
         result = trees(self.image('genisoimage-level-1'))
         self.assertEqual([('warning', 'image-no-joliet')], self.codes(result))
-        self.assertIn(', '.join(ALL) + ' see its ISO 9660 names', result['findings'][0]['message'])
+        self.assertIn(', '.join(ALL) + ' see its ISO 9660 names, 8.3 names in upper case',
+                      result['findings'][0]['message'])
+        # What the names really are: long ones (level 2), lower case (level 4).
+        for tool, said in ((['xorriso', '-as', 'mkisofs', '--norock', '-iso-level', '2'],
+                            'names of up to 30 characters in upper case'),
+                           (['genisoimage', '-iso-level', '4'], 'names of up to 69 characters in both cases')):
+            image = os.path.join(self.work, 'no-joliet-%s.iso' % tool[0])
+            subprocess.run(tool + ['-quiet', '-o', image, self.disc], check=True, stderr=subprocess.DEVNULL)
+            message = [f['message'] for f in trees(image)['findings'] if f['code'] == 'image-no-joliet'][0]
+            self.assertIn(said, message)
+        # A Joliet tree behind an ISO 9660:1999 descriptor, where Windows
+        # stops looking: other readers show it, Windows does not.
+        image = os.path.join(self.work, 'joliet-hidden.iso')
+        subprocess.run(['genisoimage', '-quiet', '-J', '-iso-level', '4', '-o', image, self.disc], check=True,
+                       stderr=subprocess.DEVNULL)
+        result = trees(image)
+        self.assertFalse(result['trees']['joliet']['present'])
+        message = [f['message'] for f in result['findings'] if f['code'] == 'image-no-joliet'][0]
+        self.assertIn('the image has no Joliet tree Windows sees (its Joliet descriptor at block 18 comes after the '
+                      'descriptor of another version at block 17, where Windows stops looking for it', message)
         # Beside a UDF tree: the names that differ from it, not those that differ in case.
         image = os.path.join(self.work, 'udf-no-joliet.iso')
         subprocess.run(['genisoimage', '-quiet', '-udf', '-o', image, self.disc], check=True)
@@ -222,18 +251,29 @@ class FindingsTest(ImageTest):
         result = json.loads(dump(image, '--at', 'E:\\Discs\\')[1])
         self.assertIn('E:\\Discs\\fits\\', [f for f in result['findings'] if f['code'] == 'image-path-too-long'][0]['message'])
 
-    def test_udf_revision_not_read(self):
-        for revision in ('2.01', '2.50', '2.60'):
+    def test_udf_revisions_each_system_reads(self):
+        for revision, readers in (('2.01', XP_ON), ('2.50', VISTA_ON), ('2.60', VISTA_ON)):
             with self.subTest(revision=revision):
                 result = trees(images.make_empty_udf(os.path.join(self.work, 'udf%s.img' % revision), revision))
                 self.assertEqual(revision, result['udf_revision'])
-                self.assertFalse(result['trees']['udf']['read'])
-                readers = ['winxp', 'winxp64', 'vista', 'win7', 'win10'] if revision == '2.01' else ['vista', 'win7', 'win10']
-                self.assertEqual({s: 'unknown' if s in readers else 'none' for s in ALL}, result['systems'])
-                unread = [f for f in result['findings'] if f['code'] == 'image-udf-unread']
-                self.assertEqual('error', unread[0]['severity'])
-                self.assertTrue(unread[0]['message'].startswith(
-                    'the plan for %s is unknown: UDF %s not read' % (', '.join(readers), revision)), unread[0]['message'])
+                self.assertTrue(result['trees']['udf']['read'], result['trees']['udf']['problem'])
+                self.assertEqual({s: 'UDF' if s in readers else 'none' for s in ALL}, result['systems'])
+                self.assertEqual([('error', 'image-no-tree')], self.codes(result))
+        # A virtual partition whose table is not where it belongs: the
+        # systems that would read it have no plan.
+        vat = os.path.join(self.work, 'vat-unread.img')
+        images.make_udf_written(vat, VAT_FILES, '2.01', 'vat')
+        with open(vat, 'r+b') as f:
+            f.seek(-2048, os.SEEK_END)
+            f.write(b'\x55' * 2048)
+        result = trees(vat)
+        self.assertFalse(result['trees']['udf']['read'])
+        self.assertEqual({s: 'unknown' if s in XP_ON else 'none' for s in ALL}, result['systems'])
+        unread = [f for f in result['findings'] if f['code'] == 'image-udf-unread']
+        self.assertEqual('error', unread[0]['severity'])
+        self.assertTrue(unread[0]['message'].startswith(
+            'the plan for %s is unknown: UDF 2.01 not read (a virtual partition (VAT) is not read' % ', '.join(XP_ON)),
+            unread[0]['message'])
 
 
 class BadImageTest(ImageTest):
@@ -274,12 +314,14 @@ class BadImageTest(ImageTest):
         struct.pack_into('<I', data, offset + 2, len(data) // 2048 + 10)
 
     def udf_entry(self, data):
-        # The root's UDF file entry with an extended attribute length past its block.
+        # The root's UDF file entry with an extended attribute length past
+        # its block, its tag's checksum and CRC made to fit.
+        import udf_writer
         for block in range(257, len(data) // 2048):
             at = block * 2048
             if struct.unpack_from('<H', data, at)[0] == 261:
                 struct.pack_into('<I', data, at + 168, 0x7FFFFFF0)
-                data[at + 4] = sum(data[at:at + 16]) - data[at + 4] & 0xFF
+                data[at:at + 2048] = udf_writer.retag(bytes(data[at:at + 2048]))
                 return
 
     def test_bad_images(self):
@@ -293,13 +335,13 @@ class BadImageTest(ImageTest):
                 out.write(f.read(os.path.getsize(full) // 2))
         cases = {
             text: 'not a disc image (no ISO 9660 or UDF volume descriptors)',
-            self.work: 'not a file',
+            self.work: 'not a regular file (a folder)',
             os.path.join(self.work, 'missing.iso'): 'No such file or directory',
             cut: 'the image is cut short',
-            self.patched('loop.iso', 'norock', self.loop(False)): 'ISO 9660 folder at block',
-            self.patched('jloop.iso', 'joliet', self.loop(True)): 'Joliet folder at block',
+            self.patched('loop.iso', 'norock', self.loop(False)): 'the ISO 9660 folder \\CORVAN_L at block',
+            self.patched('jloop.iso', 'joliet', self.loop(True)): 'the Joliet folder \\Corvan Lite at block',
             self.patched('past-end.iso', 'norock', self.file_past_end): 'lies past the end of the image',
-            self.patched('udf-entry.iso', 'udf-bridge', self.udf_entry): 'UDF file entry at block',
+            self.patched('udf-entry.iso', 'udf-bridge', self.udf_entry): "the UDF root folder's file entry at block",
         }
         # The reader's own line, from its dump tool and from discplan.
         tools = {'imagedump': (lambda image: dump(image), ''),
@@ -354,10 +396,11 @@ class DiscPlanTest(ImageTest):
             with self.subTest(kind=kind):
                 systems = TreesTest.CASES[kind][1]
                 rows = self.plans(self.image(kind), '--cmdline', '')
-                self.assertEqual([s for s in ALL if s not in ('win7', 'win10')], [r['os'] for r in rows])
+                self.assertEqual(ALL[:ALL.index('vista') + 1], [r['os'] for r in rows])
                 for row in rows:
-                    tree = systems[row['os']]
+                    tree, _, other = systems[row['os']].partition(' or ')
                     self.assertEqual({'Joliet': 'joliet', 'UDF': 'udf', 'ISO 9660': 'iso9660'}[tree], row['tree'])
+                    self.assertEqual(other.lower() or None, row['tree_alternative'])
                     self.assertEqual('1.02' if tree == 'UDF' else None, row['udf_revision'])
                     self.assertIsNone(row['unplanned'])
                     self.assertEqual(started, row['launch'] and row['launch']['program'])
@@ -365,14 +408,17 @@ class DiscPlanTest(ImageTest):
                 codes = {f['code'] for r in rows for f in r['findings']}
                 self.assertEqual(kind == 'genisoimage-level-1', 'image-no-joliet' in codes)
                 self.assertNotIn('image-trees-differ', codes)
+                self.assertNotIn('image-tree-unknown', codes)
         # The text names the image, its trees and which systems read which.
         code, out, err = discplan(self.image('udf-bridge'), '--cmdline', '', '--lang', 'enu')
         lines = out.splitlines()
         self.assertEqual('Disc image %s (ISO 9660, Joliet, UDF 1.02), at D:\\ on Windows; user admin, engine '
                          'outdated; code page 1252' % self.image('udf-bridge'), lines[0])
-        self.assertEqual('Trees read: the Joliet tree by win95, nt4; the UDF 1.02 tree by win98 and later but nt4',
-                         lines[1])
+        self.assertEqual('Trees read: the Joliet tree by win95, nt4; the UDF 1.02 tree or the Joliet tree (not known '
+                         'which) by win98, win98se, winme; the UDF 1.02 tree by win2000 and later', lines[1])
         self.assertIn('  win95, nt4; enu:\n    read from the Joliet tree\n', out)
+        self.assertIn('  win98, win98se, winme; enu:\n    read from the UDF 1.02 tree (or the Joliet tree: which one '
+                      'is not known)\n', out)
 
     def test_trees_that_change_the_plan(self):
         setup = b'MZ stand-in'
@@ -399,17 +445,24 @@ class DiscPlanTest(ImageTest):
                 code, out, err = discplan(image, '--json', '--strict')
                 rows = json.loads(out)
                 differ = {f['message'] for r in rows for f in r['findings'] if f['code'] == 'image-trees-differ'}
+                unknown = {(r['os'], f['message']) for r in rows for f in r['findings']
+                           if f['code'] == 'image-tree-unknown'}
                 self.assertEqual(1 if said else 0, code, err)
                 if not said:
-                    self.assertEqual(set(), differ)
+                    self.assertEqual((set(), set()), (differ, unknown))
                     continue
+                # The Windows 98 family may read either tree: an error of
+                # its own in each of its rows.
+                self.assertEqual(set(WIN98), {os for os, _ in unknown})
+                self.assertTrue(all(m.startswith('it is not known whether %s reads the UDF 1.02 tree or the Joliet '
+                                                 'tree of this image, and they change the plan' % os)
+                                    for os, m in unknown), unknown)
                 # Once per disc, in every row, naming both sides.
                 self.assertEqual(1, len(differ), differ)
                 self.assertTrue(all('image-trees-differ' in {f['code'] for f in r['findings']} for r in rows))
                 message = differ.pop()
-                self.assertTrue(message.startswith('win95, nt4 read the Joliet tree and win98, win98se, winme, '
-                                                   'win2000, winxp, winxp64, vista, win7, win10 the UDF 1.02 tree'),
-                                message)
+                self.assertTrue(message.startswith('win95, nt4 read the Joliet tree and %s the UDF 1.02 tree'
+                                                   % ', '.join(UDF_102)), message)
                 self.assertIn(said, message)
 
     def test_disc_findings_of_each_tree_in_its_rows(self):
@@ -420,11 +473,71 @@ class DiscPlanTest(ImageTest):
             self.assertEqual(row['tree'] == 'joliet', 'no-english-setup' in codes, row['os'])
             self.assertIn('image-trees-differ', codes)
 
+    def test_autorun_inf_of_each_tree(self):
+        """autorun.inf read from the tree each system reads: the insertion's
+        rows from it, and trees whose files differ, where that changes what
+        starts on insertion or not."""
+        silent = b'[AutoRun]\r\nopen=Setup.exe /s\r\n'
+        cases = {
+            'same': (silent, silent, None, None),
+            'other bytes': (silent, b'[autorun]\r\nopen = Setup.exe /s\r\nlabel=Dusmara\r\n', 'warning',
+                            'autorun.inf differs between the Joliet tree and the UDF 1.02 tree (win95, nt4 read the '
+                            'one, %s the other), though what starts on insertion is the same' % ', '.join(UDF_102)),
+            'other task': (silent, b'[AutoRun]\r\nopen=Setup.exe\r\n', 'error',
+                           'autorun.inf differs between the Joliet tree and the UDF 1.02 tree, which changes the '
+                           'insertion: win95 reads the Joliet tree and would start Setup.exe /s, but start Setup.exe '
+                           'from the UDF 1.02 tree'),
+            'one tree': (silent, None, 'error',
+                         'the Joliet tree has an autorun.inf, the UDF 1.02 tree has none, which changes the insertion: '
+                         'win95 reads the Joliet tree and would start Setup.exe /s, but start nothing from the UDF '
+                         '1.02 tree'),
+        }
+        for name, (joliet, udf, severity, said) in cases.items():
+            with self.subTest(name):
+                image = self.pycdlib('autorun-' + name.replace(' ', '-'), {'autorun.inf': joliet} if joliet else {},
+                                     {'autorun.inf': udf} if udf else {})
+                rows = self.plans(image)
+                differ = {(f['severity'], f['message']) for r in rows for f in r['findings']
+                          if f['code'] == 'autorun-trees-differ'}
+                self.assertEqual({(severity, said)} if said else set(), {(s, m[:len(said)]) for s, m in differ}
+                                 if said else differ)
+                # Each system's insertion row from the tree it reads.
+                inserted = {r['os']: (r['tree'], r['cmdline']) for r in rows if r['cmdline_origin'] == 'insertion'}
+                udf_cmdline = {'same': '/s', 'other bytes': '/s', 'other task': ''}.get(name)
+                expected = {os: ('joliet', '/s') for os in ('win95', 'nt4')}
+                if udf_cmdline is not None:
+                    expected.update({os: ('udf', udf_cmdline) for os in UDF_102 if os in ALL[:ALL.index('vista') + 1]})
+                self.assertEqual(expected, inserted)
+        # 8.3 names: AUTORUN.INF is read and SETUP.EXE is the launcher, but
+        # a folder cut to TILMAR_S is not what open= names.
+        folder = os.path.join(self.work, 'autorun-8.3')
+        os.makedirs(os.path.join(folder, 'Tilmar Setup'), exist_ok=True)
+        for path, data in (('Setup.exe', b'MZ'), ('Tilmar Setup/setup.exe', b'MZ'),
+                           ('autorun.inf', b'[AutoRun]\r\nopen=Setup.exe /s\r\n[AutoRun.Amd64]\r\n'
+                                           b'open="Tilmar Setup\\setup.exe" /s\r\n')):
+            with open(os.path.join(folder, path), 'wb') as f:
+                f.write(data)
+        image = images.make_image(folder, 'genisoimage-level-1', os.path.join(self.work, 'autorun-8.3.iso'))
+        rows = self.plans(image, '--insertion', '--os', 'win98', '--os', 'winxp64')
+        self.assertEqual([('win98', '/s', True, True), ('winxp64', '/s', False, False)],
+                         [(r['os'], r['cmdline'], r['insertion']['launcher'], r['insertion']['found']) for r in rows])
+        missing = {f['message'] for r in rows for f in r['findings'] if f['code'] == 'autorun-program-missing'}
+        self.assertTrue(any(m.startswith("autorun.inf's open= in [AutoRun.Amd64] names Tilmar Setup\\setup.exe, which is not on the "
+                                         'disc: nothing starts when the disc is inserted (winxp64, win11)')
+                            for m in missing), missing)
+
     def test_systems_without_a_tree_read_get_no_plan(self):
-        image = images.make_empty_udf(os.path.join(self.work, 'plan250.img'), '2.50')
+        # A UDF 2.01 disc in a virtual partition whose table is not where it
+        # belongs, without ISO 9660: nothing for Windows 2000 and earlier,
+        # unknown from XP on.
+        image = os.path.join(self.work, 'plan-vat.img')
+        images.make_udf_written(image, VAT_FILES, '2.01', 'vat')
+        with open(image, 'r+b') as f:
+            f.seek(-2048, os.SEEK_END)
+            f.write(b'\x55' * 2048)
         rows = self.plans(image, '--cmdline', '', '--os', 'win95', '--os', 'vista')
         self.assertEqual([('win95', None, None, 'nothing', 'image-no-tree'),
-                          ('vista', 'udf', '2.50', 'unknown', 'image-udf-unread')],
+                          ('vista', 'udf', '2.01', 'unknown', 'image-udf-unread')],
                          [(r['os'], r['tree'], r['udf_revision'], r['unplanned'], r['findings'][0]['code'])
                           for r in rows])
         for row in rows:
@@ -435,8 +548,13 @@ class DiscPlanTest(ImageTest):
         # The row and --strict agree, in the text too.
         code, out, err = discplan(image, '--cmdline', '', '--lang', 'enu', '--os', 'vista', '--strict')
         self.assertEqual(1, code, err)
-        self.assertIn('  vista; enu:\n    no plan: it reads the UDF 2.50 tree, which discplan cannot read\n'
+        self.assertIn('  vista; enu:\n    no plan: it reads the UDF 2.01 tree, which discplan cannot read\n'
                       '    error image-udf-unread\n', out)
+        # Read whole, the same disc is planned.
+        images.make_udf_written(image, VAT_FILES, '2.01', 'vat')
+        rows = self.plans(image, '--cmdline', '', '--os', 'vista')
+        self.assertEqual(('udf', None, '.\\Dusmara\\setup.exe'),
+                         (rows[0]['tree'], rows[0]['unplanned'], rows[0]['launch']['program']))
 
 
 if __name__ == '__main__':

@@ -48,10 +48,16 @@ class CommandLineModeTest(SetupTestCase):
 
     def test_a_switch_glued_to_the_quoted_program_name(self):
         # Administrators' scripts start "D:\disc\Setup.exe"/s: the name ends
-        # at its closing quote, and the silent installation runs.
+        # at its closing quote, and the silent installation runs. The disc's
+        # autorun.inf says the same, and the plan of its insertion must
+        # agree with the run.
+        import plan_agreement
         disc = self.disc()
         disc.program('Dusmara/setup.exe')
+        disc.file('AutoRun.inf', '[autorun]\r\nopen="Setup.exe"/s\r\n')
+        inserted = sum(plan_agreement.agreed_insertions.values())
         run = run_setup(disc, '/s', command_line='"{exe}"/s')
+        self.assertEqual(1 if PLAN_DISCPLAN else 0, sum(plan_agreement.agreed_insertions.values()) - inserted)
         self.assertEqual(0, run.exit_code)
         params = f'/s /f1"{disc.win()}\\Dusmara"'
         self.assertLaunched(run, disc.win('Dusmara/setup.exe'), params)
@@ -454,9 +460,14 @@ BRIDGE = {'win95': 'joliet', 'nt40': 'joliet', 'win98': 'udf', 'win2k': 'udf', '
           None: 'udf'}
 
 
-@unittest.skipUnless(PLAN_DISCPLAN and not PLAN_DISCPLAN.lower().endswith('.exe'),
-                     'the plan check of disc images runs where the plan check runs (the x64 build) with the native '
-                     'discplan (preset discplan): discplan.exe reads no images')
+# The same for a bridge of a later UDF revision: the systems that do not
+# mount it read the Joliet tree.
+LATER_UDF = {'2.01': dict(BRIDGE, win98='joliet', win2k='joliet'),
+             '2.50': dict(BRIDGE, win98='joliet', win2k='joliet', winxp='joliet'),
+             '2.60': dict(BRIDGE, win98='joliet', win2k='joliet', winxp='joliet')}
+
+
+@unittest.skipUnless(PLAN_DISCPLAN, 'the plan check of disc images runs where the plan check runs (the x64 build)')
 class DiscImageTest(SetupTestCase):
     """What mastering does to a disc: the real Setup.exe run on the tree each
     system reads from an image of a correct disc, each run held by the plan
@@ -484,13 +495,16 @@ class DiscImageTest(SetupTestCase):
         disc.program('TechSupt/IKernelUpdate/Setup.exe')
         disc.program(LONG_FOLDER + '/tool.exe')
         disc.ini({'Settings': {'SetupPath': LONG_FOLDER + '\\tool.exe'}})
+        # Inserted, the disc starts the silent installation: each "/s" run is
+        # the insertion's too.
+        disc.file('autorun.inf', '[AutoRun]\r\nopen=Setup.exe /s\r\nicon=Setup.exe,0\r\n')
         return disc
 
     def pycdlib_image(self, source, path):
         def data(relative):
             with open(source.path(relative), 'rb') as f:
                 return f.read()
-        both = ('Setup.exe', 'TechSupt/IKernelUpdate/Setup.exe')
+        both = ('Setup.exe', 'TechSupt/IKernelUpdate/Setup.exe', 'autorun.inf')
         files = [{'joliet': '/' + name, 'udf': '/' + name, 'iso': '/F%d.EXE;1' % i, 'data': data(name)}
                  for i, name in enumerate(both)]
         files += [{'joliet': '/Corvan Lite/setup.exe', 'iso': '/C/SETUP.EXE;1', 'data': data('Corvan Lite/setup.exe')},
@@ -514,6 +528,7 @@ class DiscImageTest(SetupTestCase):
             for tree in sorted(set(systems.values())):
                 discs[kind, tree] = Disc(f'{os.path.basename(work)}_{kind}_{tree}', image=image, tree=tree)
         compared = sum(plan_agreement.agreed_images.values())
+        inserted = sum(plan_agreement.agreed_insertions.values())
         for version in BRIDGE:      # one Windows version after the other
             for (kind, tree), disc in discs.items():
                 systems, started = self.KINDS[kind]
@@ -528,8 +543,62 @@ class DiscImageTest(SetupTestCase):
                         self.assertEqual(0, run.exit_code, run)
                         if not cmdline:
                             self.assertEqual(launching(started[tree]) if started[tree] else 'Last\n', run.log[-1])
-        # Every run was held against the image's plan.
+        # Every run was held against the image's plan, every "/s" run also
+        # against the row of the insertion.
         self.assertEqual(2 * len(BRIDGE) * len(self.KINDS), sum(plan_agreement.agreed_images.values()) - compared)
+        self.assertEqual(len(BRIDGE) * len(self.KINDS), sum(plan_agreement.agreed_insertions.values()) - inserted)
+
+    def test_later_udf_revisions(self):
+        """pycdlib's trees that differ, its UDF patched to each later revision:
+        Windows XP on reads 2.01, Vista on 2.50 and 2.60, the others Joliet."""
+        import plan_agreement
+        source = self.source_disc()
+        work = os.path.dirname(source.root)
+        bridge = self.pycdlib_image(source, os.path.join(work, 'bridge.iso'))
+        _, started = self.KINDS['pycdlib']
+        compared = sum(plan_agreement.agreed_images.values())
+        for revision, systems in LATER_UDF.items():
+            image = images.make_udf_revision(bridge, os.path.join(work, 'udf-%s.iso' % revision), revision)
+            discs = {tree: Disc(f'{os.path.basename(work)}_udf{revision}_{tree}', image=image, tree=tree)
+                     for tree in ('joliet', 'udf')}
+            for version, tree in systems.items():
+                with self.subTest(revision=revision, version=version):
+                    run = run_setup(discs[tree], '', version=version)
+                    self.assertEqual(0, run.exit_code, run)
+                    self.assertEqual(launching(started[tree]), run.log[-1])
+        self.assertEqual(len(BRIDGE) * len(LATER_UDF), sum(plan_agreement.agreed_images.values()) - compared)
+
+    def test_iso9660_names_through_the_oem_code_page(self):
+        """An image without Joliet whose folder's ISO 9660 name has the byte
+        9B: the character 437 gives it on an English system, 850's on a
+        German one, where Setup.ini's SetupPath finds it."""
+        import plan_agreement
+        source = self.disc(folder='oem-source')
+        source.program('XRE/setup.exe')
+        source.program('Tilmar/setup.exe')
+        # "øre" in 1252, the code page of both systems.
+        source.ini({'Settings': {'SetupPath': '\xf8re\\setup.exe'}}, encoding='cp1252')
+        work = os.path.dirname(source.root)
+        plain = images.make_image(source.root, 'genisoimage-level-1', os.path.join(work, 'oem-plain.iso'))
+        with open(plain, 'rb') as f:
+            data = f.read()
+        # The folder's records and both path tables.
+        self.assertEqual(3, data.count(b'XRE'))
+        image = os.path.join(work, 'oem.iso')
+        with open(image, 'wb') as f:
+            f.write(data.replace(b'XRE', b'\x9bRE'))
+        compared = sum(plan_agreement.agreed_images.values())
+        # English: SetupPath names no folder, the fallback chain's last resort
+        # is the product's setup program.
+        for lang, codec, started in (('en_US.UTF-8', 'cp437', '.\\Tilmar\\setup.exe'),
+                                     ('de_DE.UTF-8', 'cp850', '\xf8re\\setup.exe')):
+            disc = Disc(f'{os.path.basename(work)}_oem_{codec}', image=image, tree='iso9660', oem=codec)
+            for version in ('win98', 'winxp', None):
+                with self.subTest(lang=lang, version=version):
+                    run = run_setup(disc, '', version=version, lang=lang)
+                    self.assertEqual(0, run.exit_code, run)
+                    self.assertEqual(launching(started), run.log[-1])
+        self.assertEqual(6, sum(plan_agreement.agreed_images.values()) - compared)
 
 if __name__ == '__main__':
     unittest.main()

@@ -1,40 +1,43 @@
-// The disc image reader over damaged images. An input is an image in short:
-// its length in blocks (two bytes), the bytes cut from its end (two), then
-// blocks as (block number, byte count, bytes) with the rest of each block
-// and every block not given left zero, so that a seed of a real image made
-// by the mastering tools is a few kilobytes.
+// The disc file systems reader over damaged images, and discplan's reading
+// of the trees it gives. An input is an image in short: its length in blocks
+// (two bytes), the bytes cut from its end (two), then blocks as (block
+// number, byte count, bytes) with the rest of each block and every block not
+// given left zero, so that a seed of a real image made by the mastering
+// tools is a few kilobytes.
 #include <stddef.h>
 #include <stdint.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
+#include <memory>
 #include <string>
 
-#include "discplan/image/DiscImage.h"
-#include "discplan/image/ImageFindings.h"
+#include "discfs/DiscFs.h"
+#include "discfs/Limits.h"
+#include "discplan/findings/ImageFindings.h"
+#include "discplan/input/ImageSource.h"
 #include "tests/fuzz/FuzzInput.h"
 
 namespace {
 
-const uint32_t MAX_BLOCKS = 2048;
+// Block numbers are two bytes: images up to 128 MiB, more than the
+// structures of any seed need.
+const uint32_t MAX_BLOCKS = 65535;
 
 uint16_t Half(CFuzzInput& input) { return static_cast<uint16_t>(input.Byte() | (input.Byte() << 8)); }
 
-// Reads a few files of a tree back, the way discplan reads Setup.ini.
-void ReadSome(const CImageSource& source, const ImageEntry& folder, std::vector<std::string>& path, int* pnLeft)
+// Lists and reads a few entries of a tree, the way discplan walks it.
+void ReadSome(const CImageSource& source, std::vector<std::string>& path, int* pnLeft)
 {
-    for (const ImageEntry& child : folder.children)
+    std::vector<DiscEntry> entries;
+    if (!source.List(path, &entries))
+        return;
+    for (const DiscEntry& entry : entries)
     {
         if (--*pnLeft < 0)
             return;
-        path.push_back(child.name);
-        std::vector<DiscEntry> entries;
-        std::string            bytes;
-        if (child.bFolder)
-        {
-            source.List(path, &entries);
-            ReadSome(source, child, path, pnLeft);
-        }
+        path.push_back(entry.name);
+        std::string bytes;
+        if (entry.bFolder)
+            ReadSome(source, path, pnLeft);
         else
             source.Read(path, &bytes);
         path.pop_back();
@@ -43,47 +46,38 @@ void ReadSome(const CImageSource& source, const ImageEntry& folder, std::vector<
 
 } // namespace
 
-// libisofs leaves a few allocations behind when it gives up on a damaged
-// image part-way through an import; they are its own, not the reader's.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libisofs.so\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
 {
-    static int s_fd = memfd_create("image", 0);
-    if (s_fd < 0)
-        return 0;
-    CFuzzInput input(pData, cbData);
-    uint32_t   nBlocks = Half(input) % (MAX_BLOCKS + 1);
-    uint32_t   cbCut = Half(input) % CD_BLOCK;
-    uint64_t   cbImage = static_cast<uint64_t>(nBlocks) * CD_BLOCK;
+    CFuzzInput     input(pData, cbData);
+    const uint32_t nBlocks = Half(input) % (MAX_BLOCKS + 1);
+    const uint32_t cbCut = Half(input) % FS_BLOCK;
+    uint64_t       cbImage = static_cast<uint64_t>(nBlocks) * FS_BLOCK;
     cbImage = cbImage > cbCut ? cbImage - cbCut : 0;
-    if (ftruncate(s_fd, 0) != 0 || ftruncate(s_fd, static_cast<off_t>(cbImage)) != 0)
-        return 0;
+    std::unique_ptr<CSparseImage> pImage(new CSparseImage(cbImage));
     while (true)
     {
-        uint32_t nBlock = Half(input);
-        uint32_t cb = Half(input) % (CD_BLOCK + 1);
+        const uint32_t nBlock = Half(input);
+        const uint32_t cb = Half(input) % (FS_BLOCK + 1);
+        if (cb == 0)
+            break;
         std::string bytes;
         for (uint32_t i = 0; i < cb; ++i)
             bytes += static_cast<char>(input.Byte());
-        if (cb == 0)
-            break;
-        uint64_t nOffset = static_cast<uint64_t>(nBlock) * CD_BLOCK;
-        if (nOffset + cb <= cbImage && pwrite(s_fd, bytes.data(), cb, static_cast<off_t>(nOffset)) < 0)
-            return 0;
+        pImage->SetBlock(nBlock, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     }
-    std::string path = "/proc/self/fd/" + std::to_string(s_fd);
-    CDiscImage  image;
+    CDiscFs     image;
     std::string error;
-    if (!image.Open(path.c_str(), &error))
+    if (!image.Open(std::unique_ptr<CImageReader>(pImage.release()), &error))
         return 0;
-    CheckImage(image.Trees());
-    for (TreeKind kind : {TreeKind::Iso9660, TreeKind::Joliet, TreeKind::Udf})
+    // 850: an OEM code page whose every byte is a character.
+    const CCodePage* pOem = CCodePage::Get(850);
+    CheckImage(image.Trees(), "D:\\", pOem);
+    for (FsKind kind : {FsKind::Iso9660, FsKind::Joliet, FsKind::Udf})
     {
-        CImageSource             source(image, kind);
-        std::vector<std::string> folder;
+        CImageSource             source(image, image.Trees().Tree(kind), pOem);
+        std::vector<std::string> path;
         int                      nLeft = 64;
-        ReadSome(source, image.Trees().Tree(kind).root, folder, &nLeft);
+        ReadSome(source, path, &nLeft);
     }
     return 0;
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "discplan/MistakeHints.h"
+#include "discplan/findings/MistakeHints.h"
 #include "launcher/ParamTemplate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)

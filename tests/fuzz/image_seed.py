@@ -41,6 +41,13 @@ def main(corpus):
             [{'iso': '/SETUP.INI;1', 'joliet': '/Setup.ini', 'udf': '/Setup.ini', 'data': b'[Settings]\r\n'},
              {'joliet': '/joliet.exe', 'data': b'J'}, {'udf': '/udf.exe', 'data': b'U'}])
         made['udf250'] = images.make_empty_udf(os.path.join(work, 'udf250'), '2.50', megabytes=2)
+        # The UDF layouts the mastering tools leave out, from the test's own
+        # writer: a metadata partition, a sparable one, a virtual one.
+        files = [{'path': '/Setup.exe', 'data': b'MZ'}, {'path': '/Corvan Lite', 'folder': True},
+                 {'path': '/Corvan Lite/setup.exe', 'data': b'MZ corvan'}, {'path': '/Setup.ini', 'data': b'[Settings]\r\n'}]
+        for layout, revision in (('metadata', '2.50'), ('sparable', '2.01'), ('vat', '2.01')):
+            made['udf-' + layout] = images.make_udf_written(os.path.join(work, 'udf-' + layout), files, revision, layout)
+        made['udf-inicb'] = images.make_mkudffs(os.path.join(work, 'udf-inicb'), 'dvd', '2.01', ['--ad=inicb'], 2)
         for name, path in made.items():
             with open(path, 'rb') as f:
                 data = f.read()

@@ -5,17 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "discplan/Systems.h"
-#include "discplan/image/CdNames.h"
-#include "discplan/image/TreeChoice.h"
+#include "discfs/Names.h"
+#include "discplan/findings/ImageFindings.h"
+#include "discplan/input/TreeChoice.h"
+#include "discplan/plan/Systems.h"
 
 namespace {
 
-const TreeChoice JOLIET = {TreeChoice::Reads, TreeKind::Joliet};
-const TreeChoice ISO9660 = {TreeChoice::Reads, TreeKind::Iso9660};
-const TreeChoice UDF = {TreeChoice::Reads, TreeKind::Udf};
-const TreeChoice UNKNOWN = {TreeChoice::Unknown, TreeKind::Udf};
-const TreeChoice NOTHING = {TreeChoice::Nothing, TreeKind::Iso9660};
+const TreeChoice JOLIET = {TreeChoice::Reads, FsKind::Joliet};
+const TreeChoice ISO9660 = {TreeChoice::Reads, FsKind::Iso9660};
+const TreeChoice UDF = {TreeChoice::Reads, FsKind::Udf};
+const TreeChoice UNKNOWN = {TreeChoice::Unknown, FsKind::Udf};
+const TreeChoice NOTHING = {TreeChoice::Nothing, FsKind::Iso9660};
 
 ImageFacts Facts(bool bIso9660, bool bJoliet, unsigned nUdfRevision, bool bUdfRead)
 {
@@ -32,7 +33,7 @@ std::string Text(const TreeChoice& choice)
 {
     return choice.outcome == TreeChoice::Unknown ? "unknown"
            : choice.outcome == TreeChoice::Nothing ? "nothing"
-                                                   : TreeKindName(choice.kind);
+                                                   : FsKindName(choice.kind);
 }
 
 } // namespace
@@ -58,7 +59,8 @@ TEST(ImageTreeChoice, EachSystemReadsTheTreeOfItsRow)
          {{"win2000", JOLIET}, {"winxp", UNKNOWN}, {"winxp64", UNKNOWN}, {"vista", UNKNOWN}, {"win7", UNKNOWN}}},
         {Facts(true, false, 0x0250, false), {{"win95", ISO9660}, {"winxp", ISO9660}, {"vista", UNKNOWN}}},
         {Facts(false, false, 0x0260, false), {{"win2000", NOTHING}, {"winxp", NOTHING}, {"win10", UNKNOWN}}},
-        {Facts(true, true, 0x0300, false), {{"win10", JOLIET}}},
+        {Facts(true, true, 0x0300, false), {{"win10", JOLIET}, {"win11", JOLIET}}},
+        {Facts(true, true, 0x0260, true), {{"win8", UDF}, {"win81", UDF}, {"win11", UDF}, {"winxp", JOLIET}}},
         // Without the OSTA domain no Windows mounts the UDF volume.
         {Facts(true, true, 0, false), {{"winxp", JOLIET}, {"win10", JOLIET}}},
     };
@@ -74,7 +76,34 @@ TEST(ImageTreeChoice, EachSystemReadsTheTreeOfItsRow)
     }
     TreeChoice choice;
     EXPECT_EQ(0, ChooseTree("win31", Facts(true, true, 0x0102, true), &choice));
-    EXPECT_EQ(11u, KnownSystems().size());
+    EXPECT_EQ(14u, KnownSystems().size());
+}
+
+TEST(ImageTreeChoice, TheWindows98FamilyOnAUdf102BridgeMayReadEitherTree)
+{
+    for (bool bJoliet : {true, false})
+    {
+        const ImageFacts facts = Facts(true, bJoliet, 0x0102, true);
+        for (const char* szSystem : {"win98", "win98se", "winme", "win2000", "winxp", "win10"})
+        {
+            TreeChoice choice;
+            ASSERT_EQ(1, ChooseTree(szSystem, facts, &choice));
+            const bool b98 = std::string(szSystem).compare(0, 5, "win98") == 0 || std::string(szSystem) == "winme";
+            EXPECT_EQ(b98, choice.bUncertain) << szSystem;
+            EXPECT_EQ("UDF", Text(choice)) << szSystem;
+            if (b98)
+                EXPECT_EQ(bJoliet ? "Joliet" : "ISO 9660", std::string(FsKindName(choice.other))) << szSystem;
+        }
+    }
+    // Only a tree the reader has: no doubt about a UDF tree it did not read.
+    TreeChoice choice;
+    ASSERT_EQ(1, ChooseTree("win98", Facts(true, true, 0x0102, false), &choice));
+    EXPECT_FALSE(choice.bUncertain);
+    std::vector<TreeReaders> groups = GroupSystemsByTree(Facts(true, true, 0x0102, true), KnownSystems());
+    ASSERT_EQ(3u, groups.size());
+    EXPECT_EQ("win95, nt4", JoinSystems(groups[0].systems));
+    EXPECT_EQ("win98, win98se, winme", JoinSystems(groups[1].systems));
+    EXPECT_EQ("win2000, winxp, winxp64, vista, win7, win8, win81, win10, win11", JoinSystems(groups[2].systems));
 }
 
 TEST(ImageTreeChoice, SystemsThatShareATree)
@@ -84,7 +113,7 @@ TEST(ImageTreeChoice, SystemsThatShareATree)
     EXPECT_EQ("Joliet", Text(groups[0].choice));
     EXPECT_EQ("win95, win98, win98se, winme, nt4", JoinSystems(groups[0].systems));
     EXPECT_EQ("UDF", Text(groups[1].choice));
-    EXPECT_EQ("win2000, winxp, winxp64, vista, win7, win10", JoinSystems(groups[1].systems));
+    EXPECT_EQ("win2000, winxp, winxp64, vista, win7, win8, win81, win10, win11", JoinSystems(groups[1].systems));
 }
 
 TEST(ImageNames, AsTheCdDriverListsThem)
@@ -100,6 +129,18 @@ TEST(ImageNames, AsTheCdDriverListsThem)
     };
     for (const auto& test : cases)
         EXPECT_EQ(test.szShown, CdWindowsName(test.szRecorded)) << test.szRecorded;
+    const struct
+    {
+        const char* szRecorded;
+        uint32_t    nVersion;
+    } versions[] = {{"SETUP.INI;1", 1}, {"SETUP.INI;2", 2}, {"A;32767", 32767}, {"A;32768", 0},
+                    {"A;1x", 0},        {"A;", 0},          {"A", 0},          {"A;99999999999", 0}};
+    for (const auto& test : versions)
+    {
+        uint32_t nVersion = 7;
+        CdWindowsName(test.szRecorded, &nVersion);
+        EXPECT_EQ(test.nVersion, nVersion) << test.szRecorded;
+    }
 }
 
 TEST(ImageNames, Utf16AndLatin1ToUtf8)

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "discplan/MistakeHints.h"
+#include "discplan/findings/MistakeHints.h"
 #include "launcher/ParamTemplate.h"
 
 namespace {
