@@ -63,11 +63,11 @@ WRITTEN = [
 def written_tree(files):
     """What the writer's files list: path -> (folder, size, hidden), bytes."""
     listing, data = {}, {}
-    for spec in files:
-        path = spec['path'].strip('/')
-        source = next(s for s in files if s['path'] == spec['link']) if spec.get('link') else spec
-        listing[path] = (bool(spec.get('folder')), len(source.get('data', b'')), bool(spec.get('hidden')))
-        if not spec.get('folder'):
+    for wanted in files:
+        path = wanted['path'].strip('/')
+        source = next(s for s in files if s['path'] == wanted['link']) if wanted.get('link') else wanted
+        listing[path] = (bool(wanted.get('folder')), len(source.get('data', b'')), bool(wanted.get('hidden')))
+        if not wanted.get('folder'):
             data[path] = source['data']
     return listing, data
 

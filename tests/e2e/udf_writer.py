@@ -84,11 +84,11 @@ def long_ad(length, block, ref, use=b''):
 
 
 class _Node:
-    def __init__(self, name, parent, spec):
-        self.name, self.parent, self.spec = name, parent, spec
+    def __init__(self, name, parent, given):
+        self.name, self.parent, self.given = name, parent, given
         self.children = []
-        self.folder = spec.get('folder', False)
-        self.data = spec.get('data', b'')
+        self.folder = given.get('folder', False)
+        self.data = given.get('data', b'')
 
 
 class _Writer:
@@ -101,11 +101,11 @@ class _Writer:
         self.root = _Node('', None, {'folder': True})
         self.root.parent = self.root
         self.nodes = {'': self.root}
-        for spec in files:
-            parent_path, _, name = spec['path'].rstrip('/').rpartition('/')
-            node = _Node(name, self.nodes[parent_path.lstrip('/')], spec)
+        for given in files:
+            parent_path, _, name = given['path'].rstrip('/').rpartition('/')
+            node = _Node(name, self.nodes[parent_path.lstrip('/')], given)
             node.parent.children.append(node)
-            self.nodes[spec['path'].strip('/')] = node
+            self.nodes[given['path'].strip('/')] = node
         self.meta_ref = 1 if layout in ('metadata', 'vat') else 0
         # Meta blocks (entries, folders, the file set): in the metadata or
         # virtual partition, or blocks 0 on of the physical one.
@@ -160,10 +160,10 @@ class _Writer:
         unique = [16]
         order = [self.root]
         for node in order:
-            if node.spec.get('link'):
+            if node.given.get('link'):
                 continue
             node.fe = self.meta_block()
-            if node.spec.get('rewritten'):
+            if node.given.get('rewritten'):
                 # Strategy 4096: the first entry, the indirect entry after it,
                 # the entry it names (the file's own).
                 self.meta_block()
@@ -172,8 +172,8 @@ class _Writer:
             unique[0] += 1
             order.extend(node.children)
         for node in order:
-            if node.spec.get('link'):
-                target = self.nodes[node.spec['link'].strip('/')]
+            if node.given.get('link'):
+                target = self.nodes[node.given['link'].strip('/')]
                 node.fe, node.unique = target.fe, target.unique
                 node.fe_first = getattr(target, 'fe_first', target.fe)
 
@@ -183,8 +183,8 @@ class _Writer:
         out = b''
         entries = [(0x0A, b'', node.parent)]
         for child in node.children:
-            chars = (0x02 if child.folder else 0) | (0x01 if child.spec.get('hidden') else 0)
-            if child.spec.get('deleted'):
+            chars = (0x02 if child.folder else 0) | (0x01 if child.given.get('hidden') else 0)
+            if child.given.get('deleted'):
                 entries.append((0x04 | chars, b'\xfe' + name_bytes(child.name)[1:], child))
             entries.append((chars, name_bytes(child.name), child))
         for chars, name, target in entries:
@@ -217,21 +217,21 @@ class _Writer:
         self.meta[node.fe] = self.entry(node.fe, 4, size, ads, kind, links, node.unique)
 
     def write_file(self, node, links):
-        data, spec = node.data, node.spec
-        if spec.get('inline'):
+        data, given = node.data, node.given
+        if given.get('inline'):
             self.meta[node.fe] = self.entry(node.fe, 5, len(data), None, 0, links, node.unique, inline=data)
             return
         # File data is in the physical partition: long descriptors to it
         # unless the entries are there too.
         kind = 0 if (self.meta_ref == 0 and self.ad == 'short') else 1
         count = (len(data) + B - 1) // B
-        pieces = max(1, min(spec.get('pieces', 1), count))
+        pieces = max(1, min(given.get('pieces', 1), count))
         ads, at = b'', 0
         for i in range(pieces):
             blocks = count // pieces + (1 if i < count % pieces else 0)
-            if spec.get('hole') and i == 0 and blocks > 1:
+            if given.get('hole') and i == 0 and blocks > 1:
                 # One recorded block, then a hole of zeros, then the rest.
-                hole = spec['hole']
+                hole = given['hole']
                 block = self.data_blocks(1)
                 self.put_data(block, data[at:at + B])
                 ads += self.alloc(kind, B, block, 0)
@@ -245,13 +245,13 @@ class _Writer:
             self.put_data(block, data[at:at + length])
             ads += self.alloc(kind, length, block, 0)
             at += length
-        if spec.get('continued'):
+        if given.get('continued'):
             aed = self.meta_block()
             body = struct.pack('<II', 0, len(ads)) + ads
             self.meta[aed] = ('tagged', 258, body)
             ads = self.alloc(1 if kind else 0, len(body) + 16, aed, self.meta_ref, ext_type=3)
             kind = 1 if kind else 0
-        if spec.get('rewritten'):
+        if given.get('rewritten'):
             self.meta[node.fe_first] = self.entry(node.fe_first, 5, 3, None, 0, links, node.unique, inline=b'old',
                                                   strategy=4096)
             self.meta[node.fe_first + 1] = ('tagged', 259, struct.pack('<IHHHBB', 0, 4096, 0, 2, 0, 3) + b'\0' * 8
@@ -270,10 +270,10 @@ class _Writer:
         count = {}
         for node in self.nodes.values():
             if node is not self.root:
-                key = id(self.nodes[node.spec['link'].strip('/')]) if node.spec.get('link') else id(node)
+                key = id(self.nodes[node.given['link'].strip('/')]) if node.given.get('link') else id(node)
                 count[key] = count.get(key, 0) + 1
         for node in list(self.nodes.values()):
-            if node.spec.get('link'):
+            if node.given.get('link'):
                 continue
             if node.folder:
                 self.write_folder(node)
