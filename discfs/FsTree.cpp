@@ -15,34 +15,6 @@ const char* FsKindName(FsKind kind)
     }
 }
 
-uint32_t FsTree::Find(uint32_t nFolder, const std::string& name) const
-{
-    if (nFolder >= entries.size() || !entries[nFolder].bFolder)
-        return FS_NO_ENTRY;
-    const FsEntry& folder = entries[nFolder];
-    for (uint32_t i = 0; i < folder.nChildren; ++i)
-    {
-        const uint32_t nChild = folder.nFirstChild + i;
-        if (nChild < entries.size() && entries[nChild].name == name)
-            return nChild;
-    }
-    return FS_NO_ENTRY;
-}
-
-uint32_t FsTree::FindPath(const std::vector<std::string>& path) const
-{
-    if (entries.empty())
-        return FS_NO_ENTRY;
-    uint32_t nEntry = 0;
-    for (const std::string& name : path)
-    {
-        nEntry = Find(nEntry, name);
-        if (nEntry == FS_NO_ENTRY)
-            break;
-    }
-    return nEntry;
-}
-
 std::string FsTree::PathOf(uint32_t nEntry) const
 {
     std::string path;

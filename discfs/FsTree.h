@@ -65,11 +65,6 @@ struct FsTree
     std::vector<FsEntry>  entries; // [0] is the root folder (empty name) once read
     std::vector<FsExtent> extents;
 
-    const FsEntry& Root() const { return entries.front(); }
-    // The first child of folder nFolder named exactly name, or FS_NO_ENTRY.
-    uint32_t Find(uint32_t nFolder, const std::string& name) const;
-    // The entry at a path of names from the root, or FS_NO_ENTRY.
-    uint32_t FindPath(const std::vector<std::string>& path) const;
     // "\Dusmara\setup.exe", for messages.
     std::string PathOf(uint32_t nEntry) const;
 };
