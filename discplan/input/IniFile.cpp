@@ -136,28 +136,35 @@ int CIniFile::Find(const char* szSection, const char* szKey, std::string* pValue
     return 1;
 }
 
-int CIniFile::FindText(const std::string& section, const std::string& key, std::string* pText) const
+const CIniFile::Section* CIniFile::FindSection(const std::string& section) const
 {
-    // The caller's names lose their blanks too.
-    const std::u32string wantedSection = FoldAscii(Trim(CodePoints(section)));
-    const std::u32string wantedKey     = FoldAscii(Trim(CodePoints(key)));
+    // The caller's names lose their blanks too; only the first section of
+    // the name counts.
+    const std::u32string wanted = FoldAscii(Trim(CodePoints(section)));
     for (const Section& entry : m_sections)
     {
         const std::u32string name = UpToZero(entry.name);
-        if (name.empty() || FoldAscii(name) != wantedSection)
-            continue;
-        // Only the first section of the name is looked in.
-        for (const Key& candidate : entry.keys)
-        {
-            if (FoldAscii(UpToZero(candidate.name)) != wantedKey)
-                continue;
-            // A key without '=' has no value: the caller's default comes back.
-            if (!candidate.bValue)
-                return 0;
-            *pText = Utf8(UpToZero(candidate.value));
-            return 1;
-        }
+        if (!name.empty() && FoldAscii(name) == wanted)
+            return &entry;
+    }
+    return nullptr;
+}
+
+int CIniFile::FindText(const std::string& section, const std::string& key, std::string* pText) const
+{
+    const Section* pSection = FindSection(section);
+    if (pSection == nullptr)
         return 0;
+    const std::u32string wantedKey = FoldAscii(Trim(CodePoints(key)));
+    for (const Key& candidate : pSection->keys)
+    {
+        if (FoldAscii(UpToZero(candidate.name)) != wantedKey)
+            continue;
+        // A key without '=' has no value: the caller's default comes back.
+        if (!candidate.bValue)
+            return 0;
+        *pText = Utf8(UpToZero(candidate.value));
+        return 1;
     }
     return 0;
 }
@@ -165,20 +172,15 @@ int CIniFile::FindText(const std::string& section, const std::string& key, std::
 int CIniFile::Keys(const std::string& section, std::vector<std::string>* pKeys) const
 {
     pKeys->clear();
-    const std::u32string wanted = FoldAscii(Trim(CodePoints(section)));
-    for (const Section& entry : m_sections)
+    const Section* pSection = FindSection(section);
+    if (pSection == nullptr)
+        return 0;
+    // Comment lines are no keys here.
+    for (const Key& key : pSection->keys)
     {
-        const std::u32string name = UpToZero(entry.name);
-        if (name.empty() || FoldAscii(name) != wanted)
-            continue;
-        // Comment lines are no keys here.
-        for (const Key& key : entry.keys)
-        {
-            const std::u32string keyName = UpToZero(key.name);
-            if (!keyName.empty() && keyName[0] != ';')
-                pKeys->push_back(Utf8(keyName));
-        }
-        return 1;
+        const std::u32string keyName = UpToZero(key.name);
+        if (!keyName.empty() && keyName[0] != ';')
+            pKeys->push_back(Utf8(keyName));
     }
-    return 0;
+    return 1;
 }

@@ -51,8 +51,7 @@ public:
     // The names of the keys of the first section named section (Unicode
     // text, UTF-8), in file order, duplicates and keys without a value
     // included but comment lines left out, as the profile functions list
-    // them when asked for no key. 0
-    // when there is no such section.
+    // them when asked for no key. 0 when there is no such section.
     int Keys(const std::string& section, std::vector<std::string>* pKeys) const;
 
     // The byte order mark the file starts with (INI_ANSI: none).
@@ -70,6 +69,9 @@ private:
         std::u32string   name;
         std::vector<Key> keys;
     };
+    // The first section named section, or null.
+    const Section* FindSection(const std::string& section) const;
+
     const CCodePage*     m_pCodePage = nullptr;
     std::vector<Section> m_sections;
     std::vector<Entry>   m_entries;
