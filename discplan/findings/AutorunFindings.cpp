@@ -1,5 +1,6 @@
 #include "discplan/findings/AutorunFindings.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -26,6 +27,40 @@ struct Found
     Finding               finding;
     std::set<std::string> systems;
 };
+
+// "every system", "winxp and later", "win98 and earlier", "every system but
+// win11", or the list, in the order of the systems discplan knows.
+std::string SystemsText(const std::vector<std::string>& systems)
+{
+    const std::vector<std::string>& all = KnownSystems();
+    if (systems.size() == all.size())
+        return "every system";
+    if (systems.size() < 2)
+        return JoinSystems(systems);
+    size_t nFirst = 0;
+    while (nFirst < all.size() && all[nFirst] != systems.front())
+        ++nFirst;
+    // The systems from the first on that are left out.
+    std::vector<std::string> gaps;
+    for (size_t i = nFirst; i < all.size(); ++i)
+    {
+        if (std::find(systems.begin(), systems.end(), all[i]) == systems.end())
+            gaps.push_back(all[i]);
+    }
+    if (systems.back() == all.back() && gaps.size() < systems.size() / 2)
+        return systems.front() + " and later" + (gaps.empty() ? "" : " but " + JoinSystems(gaps));
+    if (nFirst == 0 && std::equal(systems.begin(), systems.end(), all.begin()))
+        return systems.back() + " and earlier";
+    std::vector<std::string> out;
+    for (const std::string& os : all)
+    {
+        if (std::find(systems.begin(), systems.end(), os) == systems.end())
+            out.push_back(os);
+    }
+    if (out.size() < systems.size() / 2)
+        return "every system but " + JoinSystems(out);
+    return JoinSystems(systems);
+}
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 

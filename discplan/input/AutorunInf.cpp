@@ -4,7 +4,9 @@
 
 #include "discplan/codepage/CodePage.h"
 #include "discplan/input/IniFile.h"
+#include "discplan/plan/Systems.h"
 #include "runtime/CommandLine.h"
+#include "services/OsClassify.h"
 
 namespace {
 
@@ -25,8 +27,10 @@ bool IsOneOf(const std::string& os, const std::vector<const char*>& systems)
     return false;
 }
 
-const std::vector<const char*> XP_ON = {"winxp", "winxp64", "vista", "win7", "win8", "win81", "win10", "win11"};
-const std::vector<const char*> VISTA_ON = {"vista", "win7", "win8", "win81", "win10", "win11"};
+// The launcher's class of the system tells XP and Vista on; Windows 8 on
+// share Vista's class and are named.
+bool IsXpOn(const std::string& os) { return OsCodeOfSystem(os) >= OS_WINXP; }
+bool IsVistaOn(const std::string& os) { return OsCodeOfSystem(os) >= OS_WINVISTA; }
 const std::vector<const char*> WIN8_ON = {"win8", "win81", "win10", "win11"};
 
 void ReadSection(const CIniFile& ini, const std::string& name, AutorunSection* pSection)
@@ -116,16 +120,17 @@ void ReadAutorunFile(const CDiscSource& source, const CCodePage& codePage, int b
 
 int IsOnly64Bit(const std::string& os) { return os == "winxp64" || os == "win11"; }
 
-int MayBe64Bit(const std::string& os) { return IsOneOf(os, VISTA_ON); }
+int MayBe64Bit(const std::string& os) { return IsVistaOn(os); }
 
 int HonoursAutorunKey(const std::string& os, const std::string& key, int b64Bit)
 {
+    // Shell 5.0: Windows Me, and 2000 on.
     if (key == "shellexecute")
-        return !IsOneOf(os, {"win95", "win98", "win98se", "nt4"});
+        return OsCodeOfSystem(os) == OS_WINME || OsCodeOfSystem(os) >= OS_WIN2000;
     if (key == "label" || key == "useautoplay")
-        return IsOneOf(os, XP_ON);
+        return IsXpOn(os);
     if (key == "action")
-        return IsOneOf(os, VISTA_ON);
+        return IsVistaOn(os);
     if (key == "autorun.amd64")
         return b64Bit && (IsOnly64Bit(os) || MayBe64Bit(os));
     return 1;
@@ -260,7 +265,7 @@ AutorunTask AutorunTaskOf(const AutorunFile& file, const std::string& os, int b6
     SplitAutorunCommand(task.value, &task.program, &task.arguments);
     // Vista and later offer the task in the AutoPlay dialog; the earlier
     // systems run it at once.
-    if (!IsOneOf(os, VISTA_ON))
+    if (!IsVistaOn(os))
     {
         task.shown = "started";
         return task;

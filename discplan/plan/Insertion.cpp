@@ -1,21 +1,7 @@
 #include "discplan/plan/Insertion.h"
 
-#include <algorithm>
-
 #include "discplan/codepage/CodePage.h"
 #include "discplan/plan/Systems.h"
-
-namespace {
-
-std::string Join(const std::vector<std::string>& systems)
-{
-    std::string text;
-    for (const std::string& system : systems)
-        text += (text.empty() ? "" : ", ") + system;
-    return text;
-}
-
-} // namespace
 
 const AutorunFile& CAutorunFiles::Get(const CDiscSource& source, const PlanInput& input)
 {
@@ -73,38 +59,6 @@ std::string InsertionOutcome(const SystemInsertion& read)
         return "start nothing";
     const std::string run = task.program + (task.arguments.empty() ? "" : " " + task.arguments);
     return task.shown == "autoplay" ? "offer \"" + task.text + "\" for " + run : "start " + run;
-}
-
-std::string SystemsText(const std::vector<std::string>& systems)
-{
-    const std::vector<std::string>& all = KnownSystems();
-    if (systems.size() == all.size())
-        return "every system";
-    if (systems.size() < 2)
-        return Join(systems);
-    size_t nFirst = 0;
-    while (nFirst < all.size() && all[nFirst] != systems.front())
-        ++nFirst;
-    // The systems from the first on that are left out.
-    std::vector<std::string> gaps;
-    for (size_t i = nFirst; i < all.size(); ++i)
-    {
-        if (std::find(systems.begin(), systems.end(), all[i]) == systems.end())
-            gaps.push_back(all[i]);
-    }
-    if (systems.back() == all.back() && gaps.size() < systems.size() / 2)
-        return systems.front() + " and later" + (gaps.empty() ? "" : " but " + Join(gaps));
-    if (nFirst == 0 && std::equal(systems.begin(), systems.end(), all.begin()))
-        return systems.back() + " and earlier";
-    std::vector<std::string> out;
-    for (const std::string& os : all)
-    {
-        if (std::find(systems.begin(), systems.end(), os) == systems.end())
-            out.push_back(os);
-    }
-    if (out.size() < systems.size() / 2)
-        return "every system but " + Join(out);
-    return Join(systems);
 }
 
 Plan OtherProgramPlan(const PlanInput& input)

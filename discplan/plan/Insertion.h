@@ -47,10 +47,6 @@ int InsertionInput(CAutorunFiles& files, const CDiscSource& source, const PlanIn
 // "Run Setup.exe" for Setup.exe /s", "start nothing".
 std::string InsertionOutcome(const SystemInsertion& read);
 
-// "every system", "winxp and later", "win98 and earlier", "every system but
-// win11", or the list, in the order of the systems discplan knows.
-std::string SystemsText(const std::vector<std::string>& systems);
-
 // The row of an insertion that starts another program than the launcher:
 // no plan of Setup.exe, only the system's own facts.
 Plan OtherProgramPlan(const PlanInput& input);
